@@ -1,0 +1,113 @@
+"""Settings of the renamer, kept as JSON in the user's configuration folder.
+
+Loading never fails: a missing or damaged file gives the defaults with one
+warning line, and a damaged file is moved aside rather than overwritten.
+Saving writes a temporary file beside the real one and renames it over,
+so the file on disk is always either the old settings or the new."""
+
+import json
+import os
+import sys
+import tempfile
+import time
+
+SECTION = "reshape_names"
+
+
+def config_folder():
+    """$XDG_CONFIG_HOME, or ~/.config when it is unset or not absolute."""
+    folder = os.environ.get("XDG_CONFIG_HOME", "")
+    if not os.path.isabs(folder):
+        folder = os.path.join(os.path.expanduser("~"), ".config")
+    return folder
+
+
+def _warn(text):
+    print(f"prefstore: {text}", file=sys.stderr)
+
+
+class Config:
+    """Settings as attributes: defaults merged with what the file holds."""
+
+    def __init__(self, defaults, cfgfile="settings.json"):
+        object.__setattr__(self, "_defaults", dict(defaults))
+        object.__setattr__(self, "_values", dict(defaults))
+        object.__setattr__(self, "reshape_names", {})
+        object.__setattr__(self, "_path", os.path.join(config_folder(), cfgfile))
+        self._load()
+
+    def __getattr__(self, name):
+        # Only called for names that are not real attributes.
+        if name.startswith("_"):
+            raise AttributeError(name)
+        try:
+            return self._values[name]
+        except KeyError:
+            raise AttributeError(f"no setting named {name!r}") from None
+
+    def __setattr__(self, name, value):
+        if name == SECTION:
+            object.__setattr__(self, name, value)
+        else:
+            self._values[name] = value
+
+    @property
+    def filename(self):
+        """Where the settings are stored."""
+        return self._path
+
+    def __repr__(self):
+        return f"<Config {self._path!r} {self._values!r}>"
+
+    def _load(self):
+        try:
+            with open(self._path, encoding="utf-8") as handle:
+                stored = json.load(handle)
+            if not isinstance(stored, dict):
+                raise ValueError("the file does not hold a mapping")
+        except FileNotFoundError:
+            _warn(f"no settings file {self._path} yet; using the defaults")
+            return
+        except (OSError, ValueError) as error:
+            self._set_aside(error)
+            return
+        section = stored.pop(SECTION, {})
+        if isinstance(section, dict):
+            self.reshape_names.update(section)
+        for key, value in stored.items():
+            default = self._defaults.get(key)
+            if default is None or type(value) is type(default):
+                self._values[key] = value
+            else:
+                _warn(f"setting {key!r} in {self._path} is not a {type(default).__name__}; "
+                      f"using the default {default!r}")
+
+    def _set_aside(self, error):
+        kept = f"{self._path}.damaged-{time.strftime('%Y%m%d-%H%M%S')}"
+        try:
+            os.replace(self._path, kept)
+        except OSError:
+            kept = self._path  # could not move it: leave it where it is
+        _warn(f"settings file {self._path} is damaged ({error}); using the defaults, "
+              f"the damaged file is kept as {kept}")
+
+    def save(self):
+        """Write the settings atomically; an error leaves the old file intact."""
+        data = dict(self._values)
+        data[SECTION] = dict(self.reshape_names)
+        folder = os.path.dirname(self._path)
+        os.makedirs(folder, exist_ok=True)
+        fd, temporary = tempfile.mkstemp(prefix=".", suffix=".tmp", dir=folder)
+        try:
+            with os.fdopen(fd, "w", encoding="utf-8") as handle:
+                json.dump(data, handle, indent=2, ensure_ascii=False)
+                handle.write("\n")
+                handle.flush()
+                os.fsync(handle.fileno())
+            os.replace(temporary, self._path)
+        except BaseException:
+            try:
+                os.unlink(temporary)
+            except OSError:
+                pass
+            raise

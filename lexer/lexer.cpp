@@ -1,0 +1,103 @@
+#include "lexer.hpp"
+
+#include <algorithm>
+
+#include "charsets/charsets.hpp"
+
+namespace lexer {
+
+using charsets::is_ascii_punct;
+using charsets::is_ascii_space;
+
+bool is_toktype(int32_t code) {
+    return std::find(std::begin(TOKTYPES), std::end(TOKTYPES), code) != std::end(TOKTYPES);
+}
+
+namespace {
+
+// The length of the special string that starts at `pos`, or 0. The first
+// entry in list order wins, not the longest.
+std::size_t special_at(std::u32string_view text, std::size_t pos,
+                       const std::vector<Special>& specials) {
+    const std::u32string_view rest = text.substr(pos);
+    for (std::size_t i = 0; i < specials.size(); ++i) {
+        const Special& sp = specials[i];
+        if (!sp.measurable) throw UnmeasurableSpecial(i);
+        if (!sp.text.empty() && rest.substr(0, sp.text.size()) == sp.text)
+            return sp.text.size();
+    }
+    return 0;
+}
+
+Span span(std::size_t start, std::size_t end) {
+    return Span{static_cast<int32_t>(start), static_cast<int32_t>(end - start)};
+}
+
+}  // namespace
+
+std::vector<Span> scan(std::u32string_view text, const std::vector<Special>& specials) {
+    std::vector<Span> out;
+    const std::size_t n = text.size();
+    std::size_t pos = 0;
+    while (pos < n) {
+        if (!specials.empty()) {
+            if (std::size_t len = special_at(text, pos, specials)) {
+                out.push_back(span(pos, pos + len));
+                pos += len;
+                continue;
+            }
+        }
+        const char32_t c = text[pos];
+        if (is_ascii_punct(c) || c == U'\n') {
+            out.push_back(span(pos, pos + 1));
+            ++pos;
+            continue;
+        }
+        std::size_t start = pos;
+        while (pos < n && !is_ascii_punct(text[pos]) && !is_ascii_space(text[pos])) ++pos;
+        if (pos > start) out.push_back(span(start, pos));
+        start = pos;
+        while (pos < n && text[pos] != U'\n' && is_ascii_space(text[pos])) ++pos;
+        if (pos > start) out.push_back(span(start, pos));
+    }
+    return out;
+}
+
+std::vector<Span> drop_blank(std::u32string_view text, std::vector<Span> spans) {
+    spans.erase(std::remove_if(spans.begin(), spans.end(),
+                               [text](const Span& s) {
+                                   return charsets::is_blank(text.substr(s.start, s.length));
+                               }),
+                spans.end());
+    return spans;
+}
+
+std::vector<std::u32string> symbolize(std::u32string_view text, bool whitespace,
+                                      const std::vector<Special>& specials) {
+    std::vector<Span> spans = scan(text, specials);
+    if (!whitespace) spans = drop_blank(text, std::move(spans));
+    std::vector<std::u32string> out;
+    out.reserve(spans.size());
+    for (const Span& s : spans) out.emplace_back(text.substr(s.start, s.length));
+    return out;
+}
+
+TokType classify(std::u32string_view text, const std::vector<std::u32string>& specials) {
+    for (const std::u32string& sp : specials)
+        if (text == sp) return SPECIAL;
+    if (text == U"\n") return NEWLINE;
+    if (BRACKETS.find(text) != std::u32string_view::npos) return BRACKETING;
+    if (charsets::PUNCTUATION.find(text) != std::u32string_view::npos) return PUNCTUATION;
+    bool broken = false;
+    for (char32_t c : text)
+        if (is_ascii_punct(c) || is_ascii_space(c)) {
+            broken = true;
+            break;
+        }
+    if (!broken) return TEXT;
+    for (char32_t c : text)
+        if (!is_ascii_space(c)) return UNDEFINED;
+    return WHITESPACE;
+}
+
+}  // namespace lexer

@@ -1,0 +1,18 @@
+// Name tidying: turns words and punctuation joined by blanks (as the
+// reshape engine composes them) back into a name a person would write.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace nametidy {
+
+// Runs of ASCII whitespace become one blank and the ends are trimmed; no
+// blank stays before . , ; : ! ? or a closing bracket, nor after an opening
+// bracket; a number sign closes up with a digit after it; an apostrophe that
+// has a blank on both sides and letters beyond them closes up with both
+// ("Don ' t" gives "Don't"), while one with a blank on one side only is a
+// quotation mark as written and keeps it.
+std::u32string presentable(std::u32string_view text);
+
+}  // namespace nametidy

@@ -1,0 +1,102 @@
+// Helpers shared by the binding files: strings as code points, argument
+// checks with the host's messages, and module globals looked up at use.
+// Header-only; only binding files include it.
+#pragma once
+
+#include <pybind11/pybind11.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pyglue {
+
+namespace py = pybind11;
+
+// The code points of a str, in order.
+inline std::u32string to_u32(py::handle str) {
+    PyObject* s = str.ptr();
+    const Py_ssize_t n = PyUnicode_GET_LENGTH(s);
+    const int kind = PyUnicode_KIND(s);
+    const void* data = PyUnicode_DATA(s);
+    std::u32string out(static_cast<std::size_t>(n), U'\0');
+    for (Py_ssize_t i = 0; i < n; ++i) out[i] = PyUnicode_READ(kind, data, i);
+    return out;
+}
+
+// A str from code points. Lone surrogates survive the round trip, which a
+// detour through UTF-8 would not allow.
+inline py::str from_u32(std::u32string_view text) {
+    PyObject* s = PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, text.data(),
+                                            static_cast<Py_ssize_t>(text.size()));
+    if (!s) throw py::error_already_set();
+    return py::reinterpret_steal<py::str>(s);
+}
+
+// text[start:start + length] as a new str.
+inline py::str substring(py::handle text, int32_t start, int32_t length) {
+    PyObject* s = PyUnicode_Substring(text.ptr(), start, static_cast<Py_ssize_t>(start) + length);
+    if (!s) throw py::error_already_set();
+    return py::reinterpret_steal<py::str>(s);
+}
+
+inline std::string type_name(py::handle obj) { return Py_TYPE(obj.ptr())->tp_name; }
+
+// The host's wording for an argument of the wrong type.
+[[noreturn]] inline void wrong_type(const char* func, const char* arg, const char* expected,
+                                    py::handle got) {
+    throw py::type_error(std::string(func) + "() argument '" + arg + "' must be " + expected +
+                         ", not " + type_name(got));
+}
+
+// Exactly the type named (no subclass, no None).
+inline void require_exact(py::handle obj, PyTypeObject* type, const char* func, const char* arg,
+                          const char* expected) {
+    if (Py_TYPE(obj.ptr()) != type) wrong_type(func, arg, expected, obj);
+}
+
+inline void require_str(py::handle obj, const char* func, const char* arg) {
+    require_exact(obj, &PyUnicode_Type, func, arg, "str");
+}
+
+// An integer argument held as a 32-bit signed value, with the host's
+// conversion errors: a type error for what is not an integer, an overflow
+// error for what does not fit.
+inline int32_t to_int32(py::handle obj) {
+    PyObject* index = PyNumber_Index(obj.ptr());
+    if (!index) throw py::error_already_set();
+    const long long value = PyLong_AsLongLong(index);
+    Py_DECREF(index);
+    if (value == -1 && PyErr_Occurred()) throw py::error_already_set();
+    if (value > INT32_MAX) {
+        PyErr_SetString(PyExc_OverflowError, "signed integer is greater than maximum");
+        throw py::error_already_set();
+    }
+    if (value < INT32_MIN) {
+        PyErr_SetString(PyExc_OverflowError, "signed integer is less than minimum");
+        throw py::error_already_set();
+    }
+    return static_cast<int32_t>(value);
+}
+
+inline bool truth(py::handle obj) {
+    const int t = PyObject_IsTrue(obj.ptr());
+    if (t < 0) throw py::error_already_set();
+    return t != 0;
+}
+
+// Module-level functions may be replaced by the host or by a test, so they
+// are looked up at every use. While a name still holds the module's own
+// native function, callers skip the round trip through Python. The
+// originals are kept in the module's `_natives` so that an identity test
+// can never be fooled by a freed object's address being reused.
+inline void keep_native(py::module_& m, const char* name) {
+    if (!py::hasattr(m, "_natives")) m.attr("_natives") = py::dict();
+    m.attr("_natives")[name] = m.attr(name);
+}
+
+inline bool is_native(py::handle module, const char* name, py::handle current) {
+    return current.is(module.attr("_natives")[name]);
+}
+
+}  // namespace pyglue
