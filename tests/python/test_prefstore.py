@@ -1,0 +1,93 @@
+import json
+import os
+
+import pytest
+
+import prefstore
+
+DEFAULTS = {"location": "~", "pattern": "", "folders": True, "recursive": True,
+            "source_format": "a - b", "target_format": "b - a"}
+
+
+@pytest.fixture
+def folder(tmp_path, monkeypatch):
+    monkeypatch.setenv("XDG_CONFIG_HOME", str(tmp_path))
+    return tmp_path
+
+
+def test_missing_file_gives_the_defaults_with_one_warning(folder, capsys):
+    cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")
+    assert (cfg.location, cfg.folders, cfg.source_format) == ("~", True, "a - b")
+    assert cfg.filename == str(folder / "tool.json")
+    assert len(capsys.readouterr().err.splitlines()) == 1
+    assert not (folder / "tool.json").exists()
+
+
+def test_settings_are_attributes_and_survive_a_save(folder):
+    cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")
+    cfg.pattern = "*.mp3"
+    cfg.reshape_names["target_format"] = "b a"
+    cfg.save()
+    again = prefstore.Config(DEFAULTS, cfgfile="tool.json")
+    assert again.pattern == "*.mp3"
+    assert again.reshape_names == {"target_format": "b a"}
+    assert again.target_format == "b - a"
+    assert sorted(os.listdir(folder)) == ["tool.json"]  # no temporary file left
+
+
+def test_file_values_are_merged_with_defaults(folder):
+    (folder / "tool.json").write_text(json.dumps({"location": "/data", "extra": 1}))
+    cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")
+    assert cfg.location == "/data"
+    assert cfg.recursive is True
+    assert cfg.extra == 1
+
+
+def test_unknown_setting_is_an_attribute_error(folder):
+    cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")
+    with pytest.raises(AttributeError):
+        cfg.nonexistent
+
+
+@pytest.mark.parametrize("content", ["{not json", "[1, 2]", "\xff\xfe"])
+def test_damaged_file_is_kept_and_defaults_are_used(folder, capsys, content):
+    path = folder / "tool.json"
+    path.write_bytes(content.encode("latin-1"))
+    cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")
+    assert cfg.location == "~"
+    assert len(capsys.readouterr().err.splitlines()) == 1
+    kept = [p for p in folder.iterdir() if p.name.startswith("tool.json.damaged")]
+    assert len(kept) == 1 and kept[0].read_bytes() == content.encode("latin-1")
+    cfg.save()
+    assert json.loads(path.read_text())["location"] == "~"
+    assert kept[0].exists()
+
+
+def test_value_of_the_wrong_type_falls_back_to_its_default(folder, capsys):
+    (folder / "tool.json").write_text(json.dumps({"folders": "yes", "location": "/x"}))
+    cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")
+    assert cfg.folders is True and cfg.location == "/x"
+    assert "folders" in capsys.readouterr().err
+
+
+def test_failed_save_leaves_the_old_file(folder, monkeypatch):
+    cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")
+    cfg.save()
+    before = (folder / "tool.json").read_text()
+    cfg.location = object()  # cannot be written as JSON
+    with pytest.raises(TypeError):
+        cfg.save()
+    assert (folder / "tool.json").read_text() == before
+    assert sorted(os.listdir(folder)) == ["tool.json"]
+
+
+def test_folder_is_made_when_missing(tmp_path, monkeypatch):
+    monkeypatch.setenv("XDG_CONFIG_HOME", str(tmp_path / "new" / "config"))
+    prefstore.Config(DEFAULTS, cfgfile="tool.json").save()
+    assert (tmp_path / "new" / "config" / "tool.json").exists()
+
+
+def test_relative_xdg_folder_is_ignored(tmp_path, monkeypatch):
+    monkeypatch.setenv("XDG_CONFIG_HOME", "relative")
+    monkeypatch.setenv("HOME", str(tmp_path))
+    assert prefstore.config_folder() == str(tmp_path / ".config")
