@@ -12,6 +12,9 @@ struct SplitCase {
     std::u32string text;
     Symbols without_ws;
     Symbols with_ws;
+    friend void PrintTo(const SplitCase& c, std::ostream* os) {
+        *os << ::testing::PrintToString(c.text);
+    }
 };
 
 class Split : public ::testing::TestWithParam<SplitCase> {};
@@ -59,6 +62,9 @@ struct SpecialCase {
     std::vector<Special> specials;
     std::u32string text;
     Symbols expected;
+    friend void PrintTo(const SpecialCase& c, std::ostream* os) {
+        *os << ::testing::PrintToString(c.text);
+    }
 };
 
 class Specials : public ::testing::TestWithParam<SpecialCase> {};
@@ -95,6 +101,9 @@ TEST(Specials, UnmeasurableEntryFailsWhereFirstTried) {
 struct ClassifyCase {
     std::u32string text;
     lexer::TokType type;
+    friend void PrintTo(const ClassifyCase& c, std::ostream* os) {
+        *os << ::testing::PrintToString(c.text);
+    }
 };
 
 class Classify : public ::testing::TestWithParam<ClassifyCase> {};

@@ -7,6 +7,9 @@ namespace {
 struct TidyCase {
     std::u32string in;
     std::u32string out;
+    friend void PrintTo(const TidyCase& c, std::ostream* os) {
+        *os << ::testing::PrintToString(c.in);
+    }
 };
 
 class Presentable : public ::testing::TestWithParam<TidyCase> {};
