@@ -3,13 +3,7 @@ import pytest
 import lexer
 from lexer import Token
 
-
-@pytest.fixture(autouse=True)
-def no_special_tokens():
-    saved = list(lexer.SPECIAL_TOKENS)
-    lexer.SPECIAL_TOKENS.clear()
-    yield
-    lexer.SPECIAL_TOKENS[:] = saved
+pytestmark = pytest.mark.usefixtures("no_special_tokens")
 
 
 def test_constants():
