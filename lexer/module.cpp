@@ -3,6 +3,7 @@
 #include <pybind11/pybind11.h>
 
 #include "lexer/lexer.hpp"
+#include "pyglue/lexer_scan.hpp"
 #include "pyglue/pyglue.hpp"
 
 namespace py = pybind11;
@@ -24,45 +25,16 @@ struct Token {
     py::object toktype;
 };
 
-// SPECIAL_TOKENS is read afresh at every use, so that entries the host adds
-// take effect at once.
-py::list special_tokens(py::handle module) { return module.attr("SPECIAL_TOKENS"); }
-
-// The special strings as the scan needs them. An entry that is not a str
-// but has a length can never equal a piece of text and is passed over; one
-// without a length stays as a placeholder, which fails where it is tried.
-std::vector<lexer::Special> specials_for_scan(py::handle module) {
-    std::vector<lexer::Special> out;
-    for (py::handle entry : special_tokens(module)) {
-        if (PyUnicode_Check(entry.ptr())) {
-            out.push_back({to_u32(entry), true});
-        } else if (PyObject_Length(entry.ptr()) < 0) {
-            PyErr_Clear();
-            out.push_back({{}, false});
-        }
-    }
-    return out;
-}
-
 std::vector<std::u32string> specials_for_classify(py::handle module) {
     std::vector<std::u32string> out;
-    for (py::handle entry : special_tokens(module))
+    for (py::handle entry : pyglue::special_tokens(module))
         if (PyUnicode_Check(entry.ptr())) out.push_back(to_u32(entry));
     return out;
 }
 
 py::list symbolize(py::handle module, py::handle text, bool whitespace) {
     pyglue::require_str(text, "symbolizer", "text");
-    const std::u32string u = to_u32(text);
-    std::vector<lexer::Span> spans;
-    try {
-        spans = lexer::scan(u, specials_for_scan(module));
-    } catch (const lexer::UnmeasurableSpecial& bad) {
-        // Let the host word the error, exactly as len() of the entry does.
-        PyObject_Length(special_tokens(module)[bad.index].ptr());
-        throw py::error_already_set();
-    }
-    if (!whitespace) spans = lexer::drop_blank(u, std::move(spans));
+    const std::vector<lexer::Span> spans = pyglue::scan_symbols(module, to_u32(text), whitespace);
     py::list out(spans.size());
     for (std::size_t i = 0; i < spans.size(); ++i)
         out[i] = pyglue::substring(text, spans[i].start, spans[i].length);
@@ -118,7 +90,7 @@ private:
         state_ = State::exhausted;  // an error here ends the iterator, as in a generator
         py::object symbolizer = module_.attr("symbolizer");
         py::object symbols;
-        if (pyglue::is_native(module_, "symbolizer", symbolizer))
+        if (pyglue::is_native(symbolizer, "lexer", "symbolizer"))
             symbols = symbolize(module_, text_, pyglue::truth(whitespace_));
         else
             symbols = symbolizer(text_, py::arg("whitespace") = whitespace_);

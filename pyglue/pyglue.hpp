@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pyglue {
 
@@ -85,18 +86,68 @@ inline bool truth(py::handle obj) {
     return t != 0;
 }
 
+// `a, b, ... = obj` with exactly `count` names, and the host's messages.
+inline std::vector<py::object> unpack(py::handle obj, std::size_t count) {
+    PyObject* it = PyObject_GetIter(obj.ptr());
+    if (!it) {
+        PyErr_Clear();
+        throw py::type_error("cannot unpack non-iterable " + type_name(obj) + " object");
+    }
+    auto iterator = py::reinterpret_steal<py::object>(it);
+    std::vector<py::object> out;
+    while (PyObject* item = PyIter_Next(iterator.ptr())) {
+        out.push_back(py::reinterpret_steal<py::object>(item));
+        if (out.size() > count)
+            throw py::value_error("too many values to unpack (expected " + std::to_string(count) +
+                                  ")");
+    }
+    if (PyErr_Occurred()) throw py::error_already_set();
+    if (out.size() < count)
+        throw py::value_error("not enough values to unpack (expected " + std::to_string(count) +
+                              ", got " + std::to_string(out.size()) + ")");
+    return out;
+}
+
 // Module-level functions may be replaced by the host or by a test, so they
-// are looked up at every use. While a name still holds the module's own
+// are looked up at every use. While a name still holds a module's own
 // native function, callers skip the round trip through Python. The
-// originals are kept in the module's `_natives` so that an identity test
-// can never be fooled by a freed object's address being reused.
+// originals are kept in the module's `_natives`, so that an identity test
+// is never fooled by a freed object's address being reused.
 inline void keep_native(py::module_& m, const char* name) {
     if (!py::hasattr(m, "_natives")) m.attr("_natives") = py::dict();
     m.attr("_natives")[name] = m.attr(name);
 }
 
-inline bool is_native(py::handle module, const char* name, py::handle current) {
-    return current.is(module.attr("_natives")[name]);
+// Whether `current` is the native `name` of the loaded module `module_name`.
+inline bool is_native(py::handle current, const char* module_name, const char* name) {
+    PyObject* module = PyImport_GetModule(py::str(module_name).ptr());
+    if (!module) {
+        if (PyErr_Occurred()) throw py::error_already_set();
+        return false;
+    }
+    auto held = py::reinterpret_steal<py::object>(module);
+    py::object natives = py::getattr(held, "_natives", py::none());
+    if (!PyDict_Check(natives.ptr())) return false;
+    PyObject* original = PyDict_GetItemString(natives.ptr(), name);  // borrowed
+    return original && current.ptr() == original;
+}
+
+// A Python class made as a class statement makes it, type(name, bases,
+// namespace), so that it can derive from classes written in Python.
+inline py::object make_class(const char* module_name, const char* name, const char* doc,
+                             py::tuple bases, py::dict ns) {
+    ns["__module__"] = module_name;
+    ns["__qualname__"] = name;
+    ns["__doc__"] = doc;
+    return py::reinterpret_borrow<py::object>(reinterpret_cast<PyObject*>(&PyType_Type))(
+        name, bases, ns);
+}
+
+// A C++ function that binds like a Python function when it is put into a
+// class namespace: its first argument is the instance.
+template <typename F, typename... Extra>
+py::cpp_function method(F&& f, const Extra&... extra) {
+    return py::cpp_function(std::forward<F>(f), py::is_method(py::none()), extra...);
 }
 
 }  // namespace pyglue

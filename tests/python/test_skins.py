@@ -12,7 +12,7 @@ COLOURS = ["foreground", "background", "selected_foreground", "selected_backgrou
 
 @pytest.fixture(scope="module")
 def app():
-    return wx.App()
+    return wx.GetApp() or wx.App()
 
 
 def test_tree_members(app):

@@ -1,0 +1,50 @@
+// The tokenizer's scan as the Python modules run it: with the special
+// strings of a lexer module's SPECIAL_TOKENS, read afresh at every call.
+// Shared by the lexer's own binding and by callers of its native
+// symbolizer that skip the round trip through Python.
+#pragma once
+
+#include <vector>
+
+#include "lexer/lexer.hpp"
+#include "pyglue/pyglue.hpp"
+
+namespace pyglue {
+
+inline py::list special_tokens(py::handle lexer_module) {
+    return lexer_module.attr("SPECIAL_TOKENS");
+}
+
+// The special strings as the scan needs them. An entry that is not a str
+// but has a length can never equal a piece of text and is passed over; one
+// without a length stays as a placeholder, which fails where it is tried.
+inline std::vector<lexer::Special> specials_for_scan(py::handle lexer_module) {
+    std::vector<lexer::Special> out;
+    for (py::handle entry : special_tokens(lexer_module)) {
+        if (PyUnicode_Check(entry.ptr())) {
+            out.push_back({to_u32(entry), true});
+        } else if (PyObject_Length(entry.ptr()) < 0) {
+            PyErr_Clear();
+            out.push_back({{}, false});
+        }
+    }
+    return out;
+}
+
+// The symbols of `text` (whose code points are `u`) as spans, filtered
+// unless `whitespace`.
+inline std::vector<lexer::Span> scan_symbols(py::handle lexer_module, const std::u32string& u,
+                                             bool whitespace) {
+    std::vector<lexer::Span> spans;
+    try {
+        spans = lexer::scan(u, specials_for_scan(lexer_module));
+    } catch (const lexer::UnmeasurableSpecial& bad) {
+        // Let the host word the error, exactly as len() of the entry does.
+        PyObject_Length(special_tokens(lexer_module)[bad.index].ptr());
+        throw py::error_already_set();
+    }
+    if (!whitespace) spans = lexer::drop_blank(u, std::move(spans));
+    return spans;
+}
+
+}  // namespace pyglue

@@ -1,0 +1,129 @@
+#include "matching.hpp"
+
+#include "charsets/charsets.hpp"
+
+namespace reshaper {
+
+namespace {
+
+// As deep as the host lets a recursive function go; a format nested deeper
+// than this is an error, not a crash.
+constexpr std::size_t MAX_DEPTH = 1000;
+
+class Matcher {
+public:
+    Matcher(const Symbols& source, const Symbols& text, const Brackets& brackets, Trace* trace,
+            std::vector<Store>& stores)
+        : source_(source), text_(text), brackets_(brackets), trace_(trace), stores_(stores) {}
+
+    // One list of the format (the whole format or a bracket group) against
+    // its part of the name. Returns the message; stores go to `stores_`.
+    std::u32string level(Range src, Range txt, std::size_t depth) {
+        if (depth > MAX_DEPTH) throw RecursionError("maximum recursion depth exceeded");
+        if (trace_) trace_->enter(depth, src, txt);
+        std::u32string msg;
+        std::u32string keyword;
+        Range gathered{txt.begin, txt.begin};
+        std::size_t srcpos = src.begin;
+        std::size_t txtpos = txt.begin;
+        while (srcpos < src.end && msg.empty()) {
+            const std::u32string& symbol = source_[srcpos];
+            if (occurs_in(symbol, brackets_.open)) {
+                if (txtpos >= txt.end) throw IndexError("list index out of range");
+                if (text_[txtpos] != symbol) {
+                    msg = U"Expected opening bracket '" + symbol + U"' was not found in text";
+                    if (trace_) trace_->no_opening_bracket(depth, txt);
+                    break;
+                }
+                const std::size_t csrcpos = closing_in(source_, srcpos, src.end);
+                const std::size_t ctxtpos = closing_in(text_, txtpos, txt.end);
+                msg = level({srcpos + 1, csrcpos}, {txtpos + 1, ctxtpos}, depth + 1);
+                if (!msg.empty()) break;
+                srcpos = csrcpos + 1;
+                txtpos = ctxtpos + 1;
+            } else if (occurs_in(symbol, charsets::PUNCTUATION)) {
+                while (txtpos < txt.end)
+                    if (text_[txtpos++] == symbol) break;
+                ++srcpos;
+            } else {
+                if (!keyword.empty()) stores_.push_back({keyword, gathered});
+                keyword = symbol;
+                ++srcpos;
+                const bool has_stop = srcpos < src.end;
+                gathered = {txtpos, txtpos};
+                while (txtpos < txt.end && !(has_stop && text_[txtpos] == source_[srcpos])) ++txtpos;
+                gathered.end = txtpos;
+            }
+        }
+        if (!keyword.empty()) stores_.push_back({keyword, gathered});
+        return msg;
+    }
+
+private:
+    std::size_t closing_in(const Symbols& symbols, std::size_t pos, std::size_t end) const {
+        return find_symbol(symbols, pos, end, closing_of(symbols[pos], brackets_));
+    }
+
+    const Symbols& source_;
+    const Symbols& text_;
+    const Brackets& brackets_;
+    Trace* trace_;
+    std::vector<Store>& stores_;
+};
+
+}  // namespace
+
+bool occurs_in(std::u32string_view symbol, std::u32string_view set) {
+    return set.find(symbol) != std::u32string_view::npos;
+}
+
+std::u32string_view closing_of(std::u32string_view symbol, const Brackets& brackets) {
+    const std::size_t index = std::u32string_view(brackets.open).find(symbol);
+    if (index == std::u32string_view::npos) throw ValueError("substring not found");
+    if (index >= brackets.close.size()) throw IndexError("string index out of range");
+    return std::u32string_view(brackets.close).substr(index, 1);
+}
+
+std::size_t find_symbol(const Symbols& symbols, std::size_t from, std::size_t to,
+                        std::u32string_view wanted) {
+    for (std::size_t i = from; i < to; ++i)
+        if (symbols[i] == wanted) return i;
+    return to;
+}
+
+std::size_t find_closing_bracket(const Symbols& symbols, std::size_t pos, const Brackets& brackets) {
+    if (pos >= symbols.size()) throw IndexError("list index out of range");
+    return find_symbol(symbols, pos, symbols.size(), closing_of(symbols[pos], brackets));
+}
+
+Match match(const Symbols& source, const Symbols& text, const Brackets& brackets, Trace* trace) {
+    Match result;
+    Matcher matcher(source, text, brackets, trace, result.stores);
+    result.msg = matcher.level({0, source.size()}, {0, text.size()}, 0);
+    return result;
+}
+
+std::u32string joined(const Symbols& text, Range value) {
+    std::u32string out;
+    for (std::size_t i = value.begin; i < value.end; ++i) {
+        if (i > value.begin) out.push_back(U' ');
+        out += text[i];
+    }
+    return out;
+}
+
+Composition compose(const Symbols& target, const ValueOf& value_of) {
+    Composition c;
+    std::size_t begin = 0;
+    std::size_t end = target.size();
+    if (begin < end && occurs_in(target[begin], charsets::PUNCTUATION)) c.start_symbol = target[begin++];
+    if (begin < end && occurs_in(target[end - 1], charsets::PUNCTUATION)) c.end_symbol = target[--end];
+    for (std::size_t i = begin; i < end; ++i) {
+        if (i > begin) c.body.push_back(U' ');
+        const std::u32string* value = value_of(target[i]);
+        c.body += value ? *value : target[i];
+    }
+    return c;
+}
+
+}  // namespace reshaper

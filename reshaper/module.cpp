@@ -1,0 +1,360 @@
+// Python interface of the reshape engine: the module's set-up, the format
+// matcher and composer as module functions, and the transformer `Reshape`.
+// The matching itself is in matching.cpp; here are the debug lines, the
+// argument checks and the look-ups of module globals at every use.
+#include <deque>
+
+#include "nametidy/tidy.hpp"
+#include "pyglue/lexer_scan.hpp"
+#include "pyglue/pyglue.hpp"
+#include "reshaper/matching.hpp"
+
+namespace py = pybind11;
+using pyglue::from_u32;
+using pyglue::to_u32;
+using reshaper::Range;
+using reshaper::Symbols;
+
+namespace {
+
+const char* const RESHAPE_DOC =
+    "The function to be called when a Reformat operaitons is requested\n"
+    "Note that this rquires additional paramrters: tee source and target name syntaxes";
+
+const char* const VALIDATE_MESSAGE = "You must specify bith the source and the target formats";
+
+// The module's `dprint`, looked up at every call so that a replacement
+// takes effect.
+template <typename... Args>
+void dprint(py::handle mod, Args&&... args) {
+    mod.attr("dprint")(std::forward<Args>(args)...);
+}
+
+// Concatenation with the host's `+`, so that a value that is not a string
+// fails as it would in the host.
+template <typename... Parts>
+py::object concat(Parts&&... parts) {
+    py::object out = py::str("");
+    ((out = out + py::reinterpret_borrow<py::object>(py::handle(py::str(std::forward<Parts>(parts))))), ...);
+    return out;
+}
+
+Symbols symbols_of(py::handle list, const char* func, const char* arg) {
+    Symbols out;
+    out.reserve(static_cast<std::size_t>(PyList_GET_SIZE(list.ptr())));
+    for (py::handle item : py::reinterpret_borrow<py::list>(list)) {
+        if (!PyUnicode_Check(item.ptr()))
+            throw py::type_error(std::string(func) + "() argument '" + arg +
+                                 "' must hold only str, not " + pyglue::type_name(item));
+        out.push_back(to_u32(item));
+    }
+    return out;
+}
+
+void require_list(py::handle obj, const char* func, const char* arg) {
+    pyglue::require_exact(obj, &PyList_Type, func, arg, "list");
+}
+
+void require_dict(py::handle obj, const char* func, const char* arg) {
+    pyglue::require_exact(obj, &PyDict_Type, func, arg, "dict");
+}
+
+py::object lexer_of(py::handle mod) { return mod.attr("lexer"); }
+
+// The tokenizer's bracket strings as they are now.
+reshaper::Brackets current_brackets(py::handle mod) {
+    py::object lexer = lexer_of(mod);
+    py::object open = lexer.attr("OPEN_BRACKETS");
+    py::object close = lexer.attr("CLOSE_BRACKETS");
+    pyglue::require_str(open, "lexer", "OPEN_BRACKETS");
+    pyglue::require_str(close, "lexer", "CLOSE_BRACKETS");
+    return {to_u32(open), to_u32(close)};
+}
+
+py::object slice(py::handle list, Range r) {
+    PyObject* s = PyList_GetSlice(list.ptr(), static_cast<Py_ssize_t>(r.begin),
+                                  static_cast<Py_ssize_t>(r.end));
+    if (!s) throw py::error_already_set();
+    return py::reinterpret_steal<py::object>(s);
+}
+
+// The debug lines of each level of the matcher. The outermost level shows
+// the caller's own lists; a bracket group shows its slices.
+class DebugTrace : public reshaper::Trace {
+public:
+    DebugTrace(py::handle mod, py::handle source, py::handle text)
+        : mod_(mod), source_(source), text_(text) {}
+
+    void enter(std::size_t depth, Range source, Range text) override {
+        dprint(mod_, " source_symbols:", shown(source_, source, depth));
+        dprint(mod_, "  text_symbols:", shown(text_, text, depth));
+    }
+
+    void no_opening_bracket(std::size_t depth, Range text) override {
+        dprint(mod_, "no opening brackets:", shown(text_, text, depth));
+    }
+
+private:
+    static py::object shown(py::handle list, Range r, std::size_t depth) {
+        return depth == 0 ? py::reinterpret_borrow<py::object>(list) : slice(list, r);
+    }
+
+    py::handle mod_;
+    py::handle source_;
+    py::handle text_;
+};
+
+py::tuple parse_source_raw(py::handle mod, py::handle source, py::handle text, py::handle keywords) {
+    require_list(source, "_parse_source", "source_symbols");
+    require_list(text, "_parse_source", "text_symbols");
+    require_dict(keywords, "_parse_source", "keywords");
+    const Symbols src = symbols_of(source, "_parse_source", "source_symbols");
+    const Symbols txt = symbols_of(text, "_parse_source", "text_symbols");
+    DebugTrace trace(mod, source, text);
+    const reshaper::Match found = reshaper::match(src, txt, current_brackets(mod), &trace);
+    // A shallow copy: values the matcher does not store stay the caller's objects.
+    auto result = py::reinterpret_steal<py::dict>(PyDict_Copy(keywords.ptr()));
+    for (const reshaper::Store& store : found.stores)
+        result[from_u32(store.keyword)] = slice(text, store.value);
+    return py::make_tuple(from_u32(found.msg), result);
+}
+
+// The module's current `lexer.symbolizer` applied to a name, whitespace off.
+py::object name_symbols(py::handle mod, py::handle text) {
+    py::object lexer = lexer_of(mod);
+    py::object symbolizer = lexer.attr("symbolizer");
+    if (!pyglue::is_native(symbolizer, "lexer", "symbolizer"))
+        return symbolizer(text, py::arg("whitespace") = false);
+    const std::vector<lexer::Span> spans = pyglue::scan_symbols(lexer, to_u32(text), false);
+    py::list out(spans.size());
+    for (std::size_t i = 0; i < spans.size(); ++i)
+        out[i] = pyglue::substring(text, spans[i].start, spans[i].length);
+    return std::move(out);
+}
+
+py::tuple parse_source(py::handle mod, py::handle source, py::handle text) {
+    require_list(source, "parse_source", "source_symbols");
+    pyglue::require_str(text, "parse_source", "text");
+    py::object text_symbols = name_symbols(mod, text);
+    py::object raw = mod.attr("_parse_source");
+    py::object pair = pyglue::is_native(raw, "reshaper", "_parse_source")
+                          ? parse_source_raw(mod, source, text_symbols, py::dict())
+                          : raw(source, text_symbols, py::dict());
+    std::vector<py::object> parts = pyglue::unpack(pair, 2);
+    py::dict values;
+    py::str blank(" ");
+    for (py::handle item : parts[1].attr("items")()) {
+        std::vector<py::object> kv = pyglue::unpack(item, 2);
+        values[kv[0]] = blank.attr("join")(kv[1]);
+    }
+    dprint(mod, "keywords:", values);
+    return py::make_tuple(parts[0], values);
+}
+
+// The module's current `hostkit.presentable` applied to a string.
+py::object presentable(py::handle mod, const std::u32string& text) {
+    py::object tidy = mod.attr("hostkit").attr("presentable");
+    if (pyglue::is_native(tidy, "nametidy", "presentable"))
+        return from_u32(nametidy::presentable(text));
+    return tidy(from_u32(text));
+}
+
+py::object apply_parser(py::handle mod, py::handle target, py::handle keywords) {
+    require_list(target, "apply_parser", "target_symbols");
+    require_dict(keywords, "apply_parser", "keywords");
+    dprint(mod, "keywords:", keywords);
+    const Symbols tgt = symbols_of(target, "apply_parser", "target_symbols");
+    std::deque<std::u32string> values;  // stable addresses for the composer
+    std::size_t piece = 0;
+    const reshaper::ValueOf value_of = [&](const std::u32string& symbol) -> const std::u32string* {
+        const std::size_t index = piece++;
+        PyObject* value = PyDict_GetItemWithError(keywords.ptr(), from_u32(symbol).ptr());
+        if (!value) {
+            if (PyErr_Occurred()) throw py::error_already_set();
+            return nullptr;
+        }
+        if (!PyUnicode_Check(value))
+            throw py::type_error("sequence item " + std::to_string(index) +
+                                 ": expected str instance, " + pyglue::type_name(value) + " found");
+        return &values.emplace_back(to_u32(value));
+    };
+    const reshaper::Composition c = reshaper::compose(tgt, value_of);
+    py::object tidied = presentable(mod, c.body);
+    if (!PyUnicode_Check(tidied.ptr()))
+        throw py::type_error("can only concatenate str (not \"" + pyglue::type_name(tidied) +
+                             "\") to str");
+    return from_u32(c.start_symbol) + tidied + from_u32(c.end_symbol);
+}
+
+py::object find_closing_bracket(py::handle mod, py::handle symbols, py::handle pos) {
+    require_list(symbols, "find_closing_bracket", "symbols");
+    const int32_t p = pyglue::to_int32(pos);
+    const Symbols s = symbols_of(symbols, "find_closing_bracket", "symbols");
+    const reshaper::Brackets brackets = current_brackets(mod);
+    const auto n = static_cast<int64_t>(s.size());
+    if (p >= 0) return py::int_(reshaper::find_closing_bracket(s, static_cast<std::size_t>(p), brackets));
+    // A negative position counts from the end, as list indexing does; the
+    // scan then runs up through -1 and on from 0.
+    if (-static_cast<int64_t>(p) > n) throw reshaper::IndexError("list index out of range");
+    const auto start = static_cast<std::size_t>(n + p);
+    const std::u32string_view closing = reshaper::closing_of(s[start], brackets);
+    const std::size_t found = reshaper::find_symbol(s, start, s.size(), closing);
+    if (found < s.size()) return py::int_(static_cast<int64_t>(found) - n);
+    return py::int_(reshaper::find_symbol(s, 0, s.size(), closing));
+}
+
+// Calls the module's current `name`, or the native implementation while the
+// name still holds the module's own function.
+template <typename Native, typename... Args>
+py::object call_global(py::handle mod, const char* name, Native native, Args... args) {
+    py::object current = mod.attr(name);
+    if (pyglue::is_native(current, "reshaper", name)) return native(mod, args...);
+    return current(args...);
+}
+
+void reshape_init(py::handle mod, py::object self, py::object cfg) {
+    self.attr("cfg") = cfg;
+    py::object symbolizer = lexer_of(mod).attr("symbolizer");
+    self.attr("source_symbols") = symbolizer(cfg.attr("source_format"), py::arg("whitespace") = false);
+    self.attr("target_symbols") = symbolizer(cfg.attr("target_format"), py::arg("whitespace") = true);
+    self.attr("reversed_names") = cfg.attr("reversed_names");
+}
+
+py::str reshape_validate(py::object self) {
+    py::object cfg = self.attr("cfg");
+    py::object source = cfg.attr("source_format");
+    py::object target = cfg.attr("target_format");
+    if (pyglue::truth(source) && pyglue::truth(target)) return py::str("");
+    py::print(concat("validate source: ", source, ", target: ", target));
+    return py::str(VALIDATE_MESSAGE);
+}
+
+py::object reshape_run(py::handle mod, py::object self, py::object name) {
+    pyglue::require_str(name, "run", "name");
+    dprint(mod, "reshape!! name:", name);
+    py::object msg = py::str("");
+    py::object newname;
+    try {
+        py::object pair = call_global(mod, "parse_source", parse_source,
+                                      py::handle(self.attr("source_symbols")), py::handle(name));
+        std::vector<py::object> parts = pyglue::unpack(pair, 2);
+        msg = parts[0];
+        dprint(mod, concat("** msg: '", msg, "', keywords: ", parts[1]));
+        if (pyglue::truth(msg)) {
+            newname = name;
+            dprint(mod, concat("Error on '", name, "': ", msg));
+        } else {
+            newname = call_global(mod, "apply_parser", apply_parser,
+                                  py::handle(self.attr("target_symbols")), py::handle(parts[1]));
+            dprint(mod, concat("1. newname made for ", name, ": ", newname));
+        }
+        dprint(mod, concat("2. newname made for ", name, ": ", newname));
+    } catch (py::error_already_set& e) {
+        if (!e.matches(PyExc_Exception)) throw;  // interrupts and exits go on
+        newname = name;
+        msg = py::str(e.value());
+    } catch (const std::exception& e) {  // the matcher's own errors and argument checks
+        newname = name;
+        msg = py::str(e.what());
+    }
+    if (pyglue::truth(msg)) dprint(mod, concat("can't create newname for: '", name, "' - ", msg));
+    // The tidied form is only shown; a tidier that fails on it must not turn
+    // a kept name into a failure.
+    py::object shown = newname;
+    try {
+        shown = presentable(mod, to_u32(newname));
+    } catch (py::error_already_set& e) {
+        if (!e.matches(PyExc_Exception)) throw;
+    }
+    py::object class_name = py::type::handle_of(self).attr("__name__");
+    dprint(mod, concat(class_name, " wil change '", name, "' to '", shown, "'"));
+    return newname;
+}
+
+py::object make_reshape_class(py::handle mod) {
+    py::dict ns;
+    ns["__init__"] = pyglue::method(
+        [mod](py::object self, py::object cfg) { reshape_init(mod, self, cfg); },
+        py::arg("cfg"), "__init__(self, cfg: prefstore.Config)");
+    ns["validate"] = pyglue::method(&reshape_validate, "validate(self) -> str");
+    ns["run"] = pyglue::method(
+        [mod](py::object self, py::object name) { return reshape_run(mod, self, name); },
+        py::arg("name"), "run(self, name: str) -> str");
+    return pyglue::make_class("reshaper", "Reshape", RESHAPE_DOC, py::make_tuple(), ns);
+}
+
+void translate_core_errors() {
+    py::register_local_exception_translator([](std::exception_ptr p) {
+        try {
+            if (p) std::rethrow_exception(p);
+        } catch (const reshaper::IndexError& e) {
+            PyErr_SetString(PyExc_IndexError, e.what());
+        } catch (const reshaper::ValueError& e) {
+            PyErr_SetString(PyExc_ValueError, e.what());
+        } catch (const reshaper::RecursionError& e) {
+            PyErr_SetString(PyExc_RecursionError, e.what());
+        }
+    });
+}
+
+}  // namespace
+
+PYBIND11_MODULE(reshaper, m) {
+    py::options options;
+    options.disable_function_signatures();  // the docs carry the declared annotations
+    translate_core_errors();
+
+    m.attr("__version__") = "1.1";
+    for (const char* name : {"os", "sys", "string"}) m.attr(name) = py::module_::import(name);
+    py::module_ typing = py::module_::import("typing");
+    m.attr("Self") = typing.attr("Self");
+    m.attr("Tuple") = typing.attr("Tuple");
+    py::module_ wx = py::module_::import("wx");
+    m.attr("wx") = wx;
+    py::module_ hostkit = py::module_::import("hostkit");
+    m.attr("hostkit") = hostkit;
+    m.attr("prefstore") = py::module_::import("prefstore");
+    m.attr("lexer") = py::module_::import("lexer");
+    m.attr("app") = wx.attr("App")();  // before any window can exist
+    m.attr("basewindow") = py::module_::import("basewindow");
+    m.attr("choices") = py::module_::import("choices");
+    m.attr("debug") = false;
+    m.attr("dprint") = hostkit.attr("dprint");
+    m.attr("PROFILING") = true;
+    if (pyglue::truth(m.attr("PROFILING"))) m.attr("cProfile") = py::module_::import("cProfile");
+
+    // Functions capture the module as a borrowed handle: each function
+    // object holds a reference to its module, so the module outlives them.
+    py::handle mod = m;
+    m.def(
+        "find_closing_bracket",
+        [mod](py::object symbols, py::object pos) { return find_closing_bracket(mod, symbols, pos); },
+        py::arg("symbols"), py::arg("pos"),
+        "find_closing_bracket(symbols: list, pos: int) -> int\n\n"
+        "Position of the bracket that closes the group opened at pos, or len(symbols).");
+    m.def(
+        "_parse_source",
+        [mod](py::object source, py::object text, py::object keywords) {
+            return parse_source_raw(mod, source, text, keywords);
+        },
+        py::arg("source_symbols"), py::arg("text_symbols"), py::arg("keywords"),
+        "_parse_source(source_symbols: list, text_symbols: list, keywords: dict)"
+        " -> Tuple(str, dict[str, list[str]])\n\n"
+        "Matches text symbols against source symbols; values are lists of text symbols.");
+    m.def(
+        "parse_source",
+        [mod](py::object source, py::object text) { return parse_source(mod, source, text); },
+        py::arg("source_symbols"), py::arg("text"),
+        "parse_source(source_symbols: list, text: str) -> Tuple(str, dict[str, str])\n\n"
+        "Matches a name against source symbols; values are joined by single blanks.");
+    m.def(
+        "apply_parser",
+        [mod](py::object target, py::object keywords) { return apply_parser(mod, target, keywords); },
+        py::arg("target_symbols"), py::arg("keywords"),
+        "apply_parser(target_symbols: list[str], keywords: dict[str, list[str]]) -> str\n\n"
+        "Composes the new name by the target symbols.");
+    for (const char* name : {"find_closing_bracket", "_parse_source", "parse_source", "apply_parser"})
+        pyglue::keep_native(m, name);
+
+    m.attr("Reshape") = make_reshape_class(mod);
+}
