@@ -140,9 +140,9 @@ PYBIND11_MODULE(lexer, m) {
     m.attr("TOKTYPES") = toktypes;
     m.attr("TOKNAMES") = toknames;
 
-    // Functions capture the module as a borrowed handle: each function
-    // object holds a reference to its module, so the module outlives them.
-    py::handle mod = m;
+    // Functions and methods hold the module whose globals they read; the
+    // interpreter clears module dictionaries at exit, which ends that cycle.
+    py::object mod = m;
 
     py::class_<Token>(m, "Token", TOKEN_DOC, py::dynamic_attr())
         .def(py::init([mod](py::object text, py::object toktype) {

@@ -86,6 +86,19 @@ inline bool truth(py::handle obj) {
     return t != 0;
 }
 
+// Concatenation with the host's `+`: literal pieces are strings, other
+// pieces are used as they are, so a value that is not a string fails as it
+// would in the host.
+inline py::object piece(const char* text) { return py::str(text); }
+inline py::object piece(py::handle obj) { return py::reinterpret_borrow<py::object>(obj); }
+
+template <typename... Parts>
+py::object concat(const Parts&... parts) {
+    py::object out = py::str("");
+    ((out = out + piece(parts)), ...);
+    return out;
+}
+
 // `a, b, ... = obj` with exactly `count` names, and the host's messages.
 inline std::vector<py::object> unpack(py::handle obj, std::size_t count) {
     PyObject* it = PyObject_GetIter(obj.ptr());

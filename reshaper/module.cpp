@@ -30,15 +30,6 @@ void dprint(py::handle mod, Args&&... args) {
     mod.attr("dprint")(std::forward<Args>(args)...);
 }
 
-// Concatenation with the host's `+`, so that a value that is not a string
-// fails as it would in the host.
-template <typename... Parts>
-py::object concat(Parts&&... parts) {
-    py::object out = py::str("");
-    ((out = out + py::reinterpret_borrow<py::object>(py::handle(py::str(std::forward<Parts>(parts))))), ...);
-    return out;
-}
-
 Symbols symbols_of(py::handle list, const char* func, const char* arg) {
     Symbols out;
     out.reserve(static_cast<std::size_t>(PyList_GET_SIZE(list.ptr())));
@@ -225,7 +216,7 @@ py::str reshape_validate(py::object self) {
     py::object source = cfg.attr("source_format");
     py::object target = cfg.attr("target_format");
     if (pyglue::truth(source) && pyglue::truth(target)) return py::str("");
-    py::print(concat("validate source: ", source, ", target: ", target));
+    py::print(pyglue::concat("validate source: ", py::str(source), ", target: ", py::str(target)));
     return py::str(VALIDATE_MESSAGE);
 }
 
@@ -239,16 +230,16 @@ py::object reshape_run(py::handle mod, py::object self, py::object name) {
                                       py::handle(self.attr("source_symbols")), py::handle(name));
         std::vector<py::object> parts = pyglue::unpack(pair, 2);
         msg = parts[0];
-        dprint(mod, concat("** msg: '", msg, "', keywords: ", parts[1]));
+        dprint(mod, pyglue::concat("** msg: '", msg, "', keywords: ", py::str(parts[1])));
         if (pyglue::truth(msg)) {
             newname = name;
-            dprint(mod, concat("Error on '", name, "': ", msg));
+            dprint(mod, pyglue::concat("Error on '", name, "': ", msg));
         } else {
             newname = call_global(mod, "apply_parser", apply_parser,
                                   py::handle(self.attr("target_symbols")), py::handle(parts[1]));
-            dprint(mod, concat("1. newname made for ", name, ": ", newname));
+            dprint(mod, pyglue::concat("1. newname made for ", name, ": ", newname));
         }
-        dprint(mod, concat("2. newname made for ", name, ": ", newname));
+        dprint(mod, pyglue::concat("2. newname made for ", name, ": ", newname));
     } catch (py::error_already_set& e) {
         if (!e.matches(PyExc_Exception)) throw;  // interrupts and exits go on
         newname = name;
@@ -257,7 +248,7 @@ py::object reshape_run(py::handle mod, py::object self, py::object name) {
         newname = name;
         msg = py::str(e.what());
     }
-    if (pyglue::truth(msg)) dprint(mod, concat("can't create newname for: '", name, "' - ", msg));
+    if (pyglue::truth(msg)) dprint(mod, pyglue::concat("can't create newname for: '", name, "' - ", msg));
     // The tidied form is only shown; a tidier that fails on it must not turn
     // a kept name into a failure.
     py::object shown = newname;
@@ -267,11 +258,11 @@ py::object reshape_run(py::handle mod, py::object self, py::object name) {
         if (!e.matches(PyExc_Exception)) throw;
     }
     py::object class_name = py::type::handle_of(self).attr("__name__");
-    dprint(mod, concat(class_name, " wil change '", name, "' to '", shown, "'"));
+    dprint(mod, pyglue::concat(class_name, " wil change '", name, "' to '", shown, "'"));
     return newname;
 }
 
-py::object make_reshape_class(py::handle mod) {
+py::object make_reshape_class(py::object mod) {
     py::dict ns;
     ns["__init__"] = pyglue::method(
         [mod](py::object self, py::object cfg) { reshape_init(mod, self, cfg); },
@@ -323,9 +314,9 @@ PYBIND11_MODULE(reshaper, m) {
     m.attr("PROFILING") = true;
     if (pyglue::truth(m.attr("PROFILING"))) m.attr("cProfile") = py::module_::import("cProfile");
 
-    // Functions capture the module as a borrowed handle: each function
-    // object holds a reference to its module, so the module outlives them.
-    py::handle mod = m;
+    // Functions and methods hold the module whose globals they read; the
+    // interpreter clears module dictionaries at exit, which ends that cycle.
+    py::object mod = m;
     m.def(
         "find_closing_bracket",
         [mod](py::object symbols, py::object pos) { return find_closing_bracket(mod, symbols, pos); },
