@@ -42,3 +42,13 @@ def debug_lines(monkeypatch):
     recorder = Recorder()
     monkeypatch.setattr(reshaper, "dprint", recorder)
     return recorder
+
+
+@pytest.fixture
+def panes():
+    """Fresh panes for tree rows, torn down after the test."""
+    import reshaper  # noqa: F401  (the toolkit's application object)
+    import rows
+    made = rows.make_panes()
+    yield made
+    rows.close_panes(made)

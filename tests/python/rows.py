@@ -1,0 +1,80 @@
+"""Building tree rows in real panes for the tests of the row module."""
+
+import types
+
+import wx
+
+import fileitem
+from fileitem import Fileitem
+
+CLASS_SETTINGS = ("wxparent1", "wxparent2", "sizer1", "sizer2", "defined_transform", "location")
+
+
+def make_panes(location=""):
+    """A fresh frame with the two scrolled panes and grid sizers rows go into,
+    published as the row class's settings, and empty registries."""
+    frame = wx.Frame(None, size=(800, 600))
+    left = wx.ScrolledWindow(frame)
+    right = wx.ScrolledWindow(frame)
+    sizer1, sizer2 = wx.GridBagSizer(), wx.GridBagSizer()
+    left.SetSizer(sizer1)
+    right.SetSizer(sizer2)
+    both = wx.BoxSizer(wx.HORIZONTAL)
+    both.Add(left, 1, wx.EXPAND)
+    both.Add(right, 1, wx.EXPAND)
+    frame.SetSizer(both)
+    saved = {name: Fileitem.__dict__[name] for name in CLASS_SETTINGS}
+    Fileitem.wxparent1, Fileitem.wxparent2 = left, right
+    Fileitem.sizer1, Fileitem.sizer2 = sizer1, sizer2
+    Fileitem.location = location
+    fileitem.nodes, fileitem.propnodes = {}, {}
+    return types.SimpleNamespace(frame=frame, left=left, right=right, sizer1=sizer1,
+                                 sizer2=sizer2, saved=saved)
+
+
+def close_panes(panes):
+    for name, value in panes.saved.items():
+        setattr(Fileitem, name, value)
+    fileitem.nodes, fileitem.propnodes = {}, {}
+    panes.frame.Destroy()
+    wx.SafeYield()
+
+
+def make_tree(paths):
+    """The root row and one row per slash-separated path, parents first.
+    Returns the rows by path, the root under ""."""
+    rows = {"": Fileitem(branch=[""], parent=None, indent=-1, rownmb=-1)}
+    for number, path in enumerate(paths):
+        parts = path.split("/")
+        parent = rows["/".join(parts[:-1])]
+        rows[path] = Fileitem(branch=[""] + parts, parent=parent, indent=len(parts),
+                              rownmb=number)
+    for path in paths:
+        rows[path].format_row()
+    return rows
+
+
+class Calls:
+    """Replaces a widget method and counts its calls."""
+
+    def __init__(self, result=None):
+        self.args = []
+        self.result = result
+
+    def __call__(self, *args):
+        self.args.append(args)
+        return self.result
+
+
+def click(checkbox, state):
+    """What a user's click does: the new state, then the checkbox event."""
+    checkbox.Set3StateValue(state)
+    event = wx.CommandEvent(wx.wxEVT_CHECKBOX, checkbox.GetId())
+    event.SetEventObject(checkbox)
+    checkbox.GetEventHandler().ProcessEvent(event)
+
+
+def right_click(widget):
+    event = wx.MouseEvent(wx.wxEVT_RIGHT_DOWN)
+    event.SetEventObject(widget)
+    widget.GetEventHandler().ProcessEvent(event)
