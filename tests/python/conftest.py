@@ -19,26 +19,11 @@ def no_special_tokens():
     lexer.SPECIAL_TOKENS[:] = saved
 
 
-class Recorder:
-    """Stands in for a debug printer or a tidier and keeps every call."""
-
-    def __init__(self, result=None):
-        self.calls = []
-        self.result = result
-
-    def __call__(self, *args):
-        self.calls.append(args)
-        return self.result(*args) if self.result else None
-
-    @property
-    def labels(self):
-        return [call[0] for call in self.calls]
-
-
 @pytest.fixture
 def debug_lines(monkeypatch):
     """The reshaper module's debug lines, captured."""
     import reshaper
+    from fakes import Recorder
     recorder = Recorder()
     monkeypatch.setattr(reshaper, "dprint", recorder)
     return recorder

@@ -54,18 +54,6 @@ def make_tree(paths):
     return rows
 
 
-class Calls:
-    """Replaces a widget method and counts its calls."""
-
-    def __init__(self, result=None):
-        self.args = []
-        self.result = result
-
-    def __call__(self, *args):
-        self.args.append(args)
-        return self.result
-
-
 def click(checkbox, state):
     """What a user's click does: the new state, then the checkbox event."""
     checkbox.Set3StateValue(state)

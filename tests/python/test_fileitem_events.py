@@ -2,7 +2,8 @@ import pytest
 import wx
 
 import fileitem
-from rows import Calls, click, make_tree, right_click
+from fakes import Recorder
+from rows import click, make_tree, right_click
 
 ON, OFF, MIXED = wx.CHK_CHECKED, wx.CHK_UNCHECKED, wx.CHK_UNDETERMINED
 TREE = ["top", "top/mid", "top/mid/a", "top/mid/b", "top/other", "c"]
@@ -54,21 +55,21 @@ def test_top_level_click_changes_nothing_above_and_pulls_the_subtree(tree):
 
 
 def test_click_repaints_the_right_pane_and_keeps_focus(tree, panes):
-    refresh, update, focus = Calls(), Calls(), Calls()
+    refresh, update, focus = Recorder(), Recorder(), Recorder()
     panes.right.Refresh, panes.right.Update = refresh, update
     checkbox = tree["c"].checkbox
     checkbox.SetFocus = focus
     click(checkbox, ON)
-    assert (len(refresh.args), len(update.args), len(focus.args)) == (1, 1, 1)
+    assert (len(refresh.calls), len(update.calls), len(focus.calls)) == (1, 1, 1)
 
 
 def test_click_on_a_replaced_tree_does_nothing(tree, panes):
-    refresh = Calls()
+    refresh = Recorder()
     panes.right.Refresh = refresh
     fileitem.nodes = {}
     click(tree["top/mid/a"].checkbox, ON)
     assert states(tree, ["top/mid"]) == [OFF]
-    assert refresh.args == []
+    assert refresh.calls == []
 
 
 def test_checkbox_ops_reformat_rows(tree):
@@ -120,13 +121,13 @@ def test_popup_position_and_menu(tree, panes):
 
 
 def test_right_click_on_any_widget_of_a_folder(tree, panes):
-    popups = Calls()
+    popups = Recorder()
     panes.left.PopupMenu = popups
     folder = tree["top"]
     folder.set_right_click()
     for field in ("exp1", "checkbox", "exp2", "tick", "proposed"):
         right_click(getattr(folder, field))
-    assert len(popups.args) == 5
+    assert len(popups.calls) == 5
 
 
 def menu_event(menu, label):
@@ -135,7 +136,7 @@ def menu_event(menu, label):
 
 
 def test_menu_items_collapse_and_expand_and_lay_out(tree, panes):
-    layouts = Calls()
+    layouts = Recorder()
     menu = fileitem.ContextMenu(tree["top"], tree["top"], panes.sizer1, None)
     assert (menu.parent, menu.node, menu.sizer1, menu.sizer2) == (
         tree["top"], tree["top"], panes.sizer1, None)
@@ -144,7 +145,7 @@ def test_menu_items_collapse_and_expand_and_lay_out(tree, panes):
     assert tree["top"].collapsed and not tree["top/other"].checkbox.IsShown()
     menu_event(menu, "Expand")
     assert not tree["top"].collapsed and tree["top/other"].checkbox.IsShown()
-    assert len(layouts.args) == 2
+    assert len(layouts.calls) == 2
     menu.Destroy()
 
 
@@ -155,12 +156,12 @@ def test_menu_items_collapse_and_expand_and_lay_out(tree, panes):
     ("C", "\u221a", True),
 ])
 def test_typing_reevaluates_the_tick(tree, panes, typed, tick, ticked):
-    refresh, update = Calls(), Calls()
+    refresh, update = Recorder(), Recorder()
     panes.left.Refresh, panes.left.Update = refresh, update
     row = tree["c"]
     row.proposed.SetValue(typed)
     assert (row.tick.GetValue(), row.ticked) == (tick, ticked)
-    assert refresh.args and update.args
+    assert refresh.calls and update.calls
 
 
 def test_unbind_a_leaf_detaches_only_its_click(tree):
@@ -173,17 +174,17 @@ def test_unbind_a_leaf_detaches_only_its_click(tree):
 
 
 def test_unbind_a_folder_keeps_right_clicks_on_the_right_side(tree, panes):
-    popups = Calls()
+    popups = Recorder()
     panes.left.PopupMenu = popups
     folder = tree["top/mid"]
     folder.set_right_click()
     folder.unbind()
     for field in ("checkbox", "exp1", "exp2"):
         right_click(getattr(folder, field))
-    assert popups.args == []
+    assert popups.calls == []
     right_click(folder.tick)
     right_click(folder.proposed)
-    assert len(popups.args) == 2
+    assert len(popups.calls) == 2
     click(folder.checkbox, ON)
     assert states(tree, ["top/mid/a"]) == [OFF]
 

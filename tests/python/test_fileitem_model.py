@@ -6,7 +6,7 @@ import pytest
 
 import fileitem
 import hostkit
-from conftest import Recorder
+from fakes import Recorder
 from fileitem import Fileitem
 from rows import make_tree
 

@@ -5,7 +5,7 @@ import pytest
 import hostkit
 import lexer
 import reshaper
-from conftest import Recorder
+from fakes import Recorder
 from reshaper import Reshape, apply_parser, parse_source
 
 
