@@ -66,3 +66,12 @@ def right_click(widget):
     event = wx.MouseEvent(wx.wxEVT_RIGHT_DOWN)
     event.SetEventObject(widget)
     widget.GetEventHandler().ProcessEvent(event)
+
+
+def grid_row(row):
+    """The grid row that holds a row's left-hand widgets."""
+    for item in Fileitem.sizer1.GetChildren():
+        sizer = item.GetSizer()
+        if sizer and any(child.GetWindow() is row.checkbox for child in sizer.GetChildren()):
+            return item.GetPos()[0]
+    return None
