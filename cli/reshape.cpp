@@ -1,0 +1,222 @@
+// reshape: the renamer on the command line. Previews (by default), carries
+// out or undoes the renames that the window would propose for a folder,
+// with the same algorithms and the same rename engine, and no limit on the
+// number of entries.
+#include <getopt.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "fileitem/rowlogic.hpp"
+#include "folderwalk/folderwalk.hpp"
+#include "renamer/engine.hpp"
+#include "reshaper/transformer.hpp"
+#include "wildcard/wildcard.hpp"
+
+namespace {
+
+const char* const USAGE =
+    "usage: reshape [options] FOLDER\n"
+    "\n"
+    "Shows the new names that the source and target formats give the files in FOLDER,\n"
+    "and with --apply carries the renames out (--undo takes the last batch back).\n"
+    "\n"
+    "  -s, --source FORMAT   layout of the current names (default \"a - b\")\n"
+    "  -t, --target FORMAT   layout wanted (default \"b - a\")\n"
+    "  -p, --pattern GLOB    only names that match (default \"*\")\n"
+    "  -r, --recursive       also the folders below FOLDER\n"
+    "  -d, --folders         rename folders instead of files\n"
+    "      --apply           carry the renames out\n"
+    "      --undo            undo the most recent batch carried out in FOLDER\n"
+    "      --json            one JSON object a line: path, new, status, reason\n"
+    "  -h, --help            show this help\n"
+    "\n"
+    "Exit status: 0 when every rename was (or could be) done, 1 when any was refused or\n"
+    "failed, 2 for bad usage.\n";
+
+struct Options {
+    std::string source = "a - b";
+    std::string target = "b - a";
+    std::string pattern = "*";
+    bool recursive = false;
+    bool folders = false;
+    bool apply = false;
+    bool undo = false;
+    bool json = false;
+    std::string folder;
+};
+
+[[noreturn]] void usage_error(const std::string& message) {
+    std::cerr << "reshape: " << message << " (see reshape --help)\n";
+    std::exit(2);
+}
+
+Options parse_options(int argc, char** argv) {
+    enum { APPLY = 256, UNDO, JSON };
+    const option longs[] = {
+        {"source", required_argument, nullptr, 's'}, {"target", required_argument, nullptr, 't'},
+        {"pattern", required_argument, nullptr, 'p'}, {"recursive", no_argument, nullptr, 'r'},
+        {"folders", no_argument, nullptr, 'd'},       {"apply", no_argument, nullptr, APPLY},
+        {"undo", no_argument, nullptr, UNDO},         {"json", no_argument, nullptr, JSON},
+        {"help", no_argument, nullptr, 'h'},          {nullptr, 0, nullptr, 0},
+    };
+    Options o;
+    opterr = 0;
+    int c;
+    while ((c = getopt_long(argc, argv, ":s:t:p:rdh", longs, nullptr)) != -1) {
+        switch (c) {
+            case 's': o.source = optarg; break;
+            case 't': o.target = optarg; break;
+            case 'p': o.pattern = optarg; break;
+            case 'r': o.recursive = true; break;
+            case 'd': o.folders = true; break;
+            case APPLY: o.apply = true; break;
+            case UNDO: o.undo = true; break;
+            case JSON: o.json = true; break;
+            case 'h': std::cout << USAGE; std::exit(0);
+            case ':': usage_error(std::string("option ") + argv[optind - 1] + " needs a value");
+            default: usage_error(std::string("unknown option ") + argv[optind - 1]);
+        }
+    }
+    if (o.apply && o.undo) usage_error("--apply and --undo do not go together");
+    if (optind != argc - 1) usage_error(optind == argc ? "no FOLDER given" : "only one FOLDER is taken");
+    o.folder = argv[optind];
+    struct stat st;
+    if (stat(o.folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) usage_error(o.folder + " is not a folder");
+    return o;
+}
+
+// ---- output ----
+
+std::string utf8(std::u32string_view text) { return folderwalk::encode(text); }
+
+std::string json_string(const std::string& bytes) {
+    std::string out = "\"";
+    char escaped[8];
+    for (char32_t c : folderwalk::decode(bytes)) {
+        if (c == U'"' || c == U'\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c == U'\n') {
+            out += "\\n";
+        } else if (c == U'\t') {
+            out += "\\t";
+        } else if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF)) {
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+            out += escaped;
+        } else {
+            out += utf8(std::u32string(1, c));
+        }
+    }
+    return out + "\"";
+}
+
+// A preview line ends in the reason of a refusal; after --apply or --undo
+// the reason says whether the entry was refused or failed.
+void print(const renamer::Entry& e, bool json, bool preview) {
+    if (json) {
+        std::cout << "{\"path\": " << json_string(e.path) << ", \"new\": " << json_string(e.new_name)
+                  << ", \"status\": \"" << renamer::status_name(e.status) << "\", \"reason\": "
+                  << json_string(e.reason) << "}\n";
+        return;
+    }
+    std::cout << e.path << '\t' << e.new_name;
+    if (e.status == renamer::Status::refused || e.status == renamer::Status::failed) {
+        std::cout << '\t';
+        if (!preview) std::cout << renamer::status_name(e.status) << ": ";
+        std::cout << e.reason;
+    }
+    std::cout << '\n';
+}
+
+bool all_fine(const std::vector<renamer::Entry>& entries) {
+    return std::all_of(entries.begin(), entries.end(), [](const renamer::Entry& e) {
+        return e.status == renamer::Status::rename || e.status == renamer::Status::done;
+    });
+}
+
+// ---- the proposals ----
+
+// The renames the window would propose, one folder at a time.
+void for_each_folder(const Options& o, const std::function<void(std::vector<renamer::Request>)>& take) {
+    const reshaper::Transformer transformer(folderwalk::decode(o.source), folderwalk::decode(o.target));
+    const wildcard::Pattern pattern(folderwalk::decode(o.pattern));
+    const std::string top = o.folder;
+    folderwalk::walk(top, [&](const folderwalk::Directory& dir) {
+        std::string relative = dir.path.substr(std::min(top.size(), dir.path.size()));
+        if (!relative.empty() && relative.front() == '/') relative.erase(0, 1);
+        std::vector<std::string> names = o.folders ? dir.dirs : dir.files;
+        std::sort(names.begin(), names.end());
+        std::vector<renamer::Request> requests;
+        for (const std::string& name : names) {
+            const std::u32string decoded = folderwalk::decode(name);
+            if (!o.pattern.empty() && !pattern.matches(decoded)) continue;
+            const std::u32string proposal = transformer.propose(decoded, o.folders);
+            if (!fileitem::proposes_change(proposal, decoded)) continue;
+            requests.push_back({relative.empty() ? name : relative + "/" + name, utf8(proposal)});
+        }
+        if (!requests.empty()) take(std::move(requests));
+        return o.recursive;
+    });
+}
+
+// Test hooks: make step N fail, or kill the process before it.
+renamer::Hooks hooks_from_environment() {
+    renamer::Hooks hooks;
+    const char* fail = std::getenv("RESHAPE_TEST_FAIL_AT_STEP");
+    const char* kill = std::getenv("RESHAPE_TEST_KILL_AT_STEP");
+    const long fail_at = fail ? std::atol(fail) : -1;
+    const long kill_at = kill ? std::atol(kill) : -1;
+    if (fail_at >= 0 || kill_at >= 0)
+        hooks.before_step = [=](std::size_t step) {
+            if (static_cast<long>(step) == kill_at) {
+                std::cout.flush();
+                raise(SIGKILL);
+            }
+            if (static_cast<long>(step) == fail_at) throw renamer::StepFailure("injected failure");
+        };
+    return hooks;
+}
+
+int run_undo(const Options& o) {
+    const renamer::UndoResult undone = renamer::undo_latest(o.folder, renamer::default_journal_folder());
+    if (!undone.found) {
+        std::cerr << "reshape: nothing to undo in " << o.folder << "\n";
+        return 1;
+    }
+    for (const renamer::Entry& e : undone.entries) print(e, o.json, false);
+    return all_fine(undone.entries) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options o = parse_options(argc, argv);
+    if (o.undo) return run_undo(o);
+    const reshaper::Transformer check(folderwalk::decode(o.source), folderwalk::decode(o.target));
+    if (!check.validate().empty()) usage_error(utf8(check.validate()));
+    bool fine = true;
+    if (!o.apply) {
+        for_each_folder(o, [&](std::vector<renamer::Request> requests) {
+            const renamer::Batch batch(o.folder, std::move(requests));
+            for (const renamer::Entry& e : batch.preview()) print(e, o.json, true);
+            fine = fine && all_fine(batch.preview());
+        });
+        return fine ? 0 : 1;
+    }
+    std::vector<renamer::Request> all;
+    for_each_folder(o, [&](std::vector<renamer::Request> requests) {
+        for (renamer::Request& r : requests) all.push_back(std::move(r));
+    });
+    renamer::Batch batch(o.folder, std::move(all));
+    const std::vector<renamer::Entry> done = batch.apply(renamer::default_journal_folder(), hooks_from_environment());
+    for (const renamer::Entry& e : done) print(e, o.json, false);
+    return all_fine(done) ? 0 : 1;
+}

@@ -1,0 +1,181 @@
+#include "disk.hpp"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace renamer {
+
+bool Identity::operator==(const Identity& other) const {
+    return dev == other.dev && ino == other.ino && (born_ns == 0 || other.born_ns == 0 || born_ns == other.born_ns);
+}
+
+bool Fingerprint::operator==(const Fingerprint& other) const {
+    if (!same_entry(other) || folder != other.folder) return false;
+    return folder || (size == other.size && mtime_ns == other.mtime_ns);
+}
+
+Folder& Folder::operator=(Folder&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) close(fd_);
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+Folder::~Folder() {
+    if (fd_ >= 0) close(fd_);
+}
+
+Folder open_folder(const std::string& base, const std::string& relative, std::string& reason) {
+    constexpr int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    Folder folder(::open(base.c_str(), flags));
+    if (!folder.open()) {
+        reason = "the folder " + base + " cannot be opened: " + std::strerror(errno);
+        return Folder();
+    }
+    std::size_t start = 0;
+    while (start < relative.size()) {
+        std::size_t end = relative.find('/', start);
+        if (end == std::string::npos) end = relative.size();
+        const std::string component = relative.substr(start, end - start);
+        Folder next(::openat(folder.fd(), component.c_str(), flags | O_NOFOLLOW));
+        if (!next.open()) {
+            const int error = errno;
+            if (error == ELOOP || error == ENOTDIR)
+                reason = "the path goes through " + component + ", which is not a folder";
+            else if (error == ENOENT)
+                reason = "the folder " + relative.substr(0, end) + " no longer exists";
+            else
+                reason = "the folder " + relative.substr(0, end) + " cannot be opened: " + std::strerror(error);
+            return Folder();
+        }
+        folder = std::move(next);
+        start = end + 1;
+    }
+    return folder;
+}
+
+std::optional<Fingerprint> fingerprint(const Folder& folder, const std::string& name) {
+    struct statx st;
+    if (statx(folder.fd(), name.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+        return std::nullopt;
+    const auto nanoseconds = [](const statx_timestamp& t) {
+        return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+    };
+    Fingerprint f;
+    f.id.dev = makedev(st.stx_dev_major, st.stx_dev_minor);
+    f.id.ino = st.stx_ino;
+    if (st.stx_mask & STATX_BTIME) f.id.born_ns = nanoseconds(st.stx_btime);
+    f.folder = S_ISDIR(st.stx_mode);
+    f.size = static_cast<off_t>(st.stx_size);
+    f.mtime_ns = nanoseconds(st.stx_mtime);
+    return f;
+}
+
+int rename_noreplace(const Folder& folder, const std::string& from, const std::string& to) {
+    const int fd = folder.fd();
+    if (renameat2(fd, from.c_str(), fd, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
+    // The file system does not take the flag. A hard link cannot replace
+    // anything, so for files link-then-unlink keeps the promise.
+    struct stat st;
+    if (fstatat(fd, from.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+    if (!S_ISDIR(st.st_mode) && linkat(fd, from.c_str(), fd, to.c_str(), 0) == 0) {
+        if (unlinkat(fd, from.c_str(), 0) == 0) return 0;
+        const int error = errno;
+        unlinkat(fd, to.c_str(), 0);  // both names are the same file: drop the new one again
+        return error;
+    }
+    if (!S_ISDIR(st.st_mode) && errno == EEXIST) return EEXIST;
+    // Last resort, for folders or file systems without links: look, then rename.
+    if (fstatat(fd, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
+    if (errno != ENOENT) return errno;
+    return renameat(fd, from.c_str(), fd, to.c_str()) == 0 ? 0 : errno;
+}
+
+namespace {
+
+bool write_all(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string parent_of(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+bool write_durably(const std::string& path, const std::string& data) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    const bool written = write_all(fd, data) && fsync(fd) == 0;
+    close(fd);
+    if (!written) return false;
+    const int dir = ::open(parent_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return false;
+    const bool synced = fsync(dir) == 0;
+    close(dir);
+    return synced;
+}
+
+AppendFile::AppendFile(const std::string& path)
+    : fd_(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC)) {}
+
+AppendFile::~AppendFile() {
+    if (fd_ >= 0) close(fd_);
+}
+
+bool AppendFile::append(const std::string& line) { return fd_ >= 0 && write_all(fd_, line + "\n"); }
+
+bool AppendFile::sync() { return fd_ >= 0 && fsync(fd_) == 0; }
+
+bool make_folders(const std::string& path) {
+    std::size_t pos = 0;
+    while (pos != std::string::npos) {
+        pos = path.find('/', pos + 1);
+        const std::string prefix = path.substr(0, pos);
+        if (prefix.empty()) continue;
+        if (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string real_path(const std::string& path) {
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (!resolved) return "";
+    std::string out(resolved);
+    std::free(resolved);
+    return out;
+}
+
+std::size_t name_max(const Folder& folder) {
+    const long n = fpathconf(folder.fd(), _PC_NAME_MAX);
+    return n > 0 ? static_cast<std::size_t>(n) : NAME_MAX;
+}
+
+}  // namespace renamer

@@ -1,0 +1,46 @@
+#include "transformer.hpp"
+
+#include <map>
+
+#include "fileitem/rowlogic.hpp"
+#include "lexer/lexer.hpp"
+#include "nametidy/tidy.hpp"
+
+namespace reshaper {
+
+Transformer::Transformer(std::u32string_view source_format, std::u32string_view target_format)
+    : source_format_(source_format),
+      target_format_(target_format),
+      source_(lexer::symbolize(source_format, false)),
+      target_(lexer::symbolize(target_format, true)),
+      brackets_{std::u32string(lexer::OPEN_BRACKETS), std::u32string(lexer::CLOSE_BRACKETS)} {}
+
+std::u32string Transformer::validate() const {
+    if (!source_format_.empty() && !target_format_.empty()) return U"";
+    return U"You must specify bith the source and the target formats";
+}
+
+std::u32string Transformer::run(std::u32string_view name) const {
+    const Symbols text = lexer::symbolize(name, false);
+    Match found;
+    try {
+        found = match(source_, text, brackets_);
+    } catch (const std::exception&) {
+        return std::u32string(name);
+    }
+    if (!found.msg.empty()) return std::u32string(name);
+    std::map<std::u32string, std::u32string> values;
+    for (const Store& store : found.stores) values[store.keyword] = joined(text, store.value);
+    const Composition c = compose(target_, [&](const std::u32string& symbol) -> const std::u32string* {
+        const auto it = values.find(symbol);
+        return it == values.end() ? nullptr : &it->second;
+    });
+    return c.start_symbol + nametidy::presentable(c.body) + c.end_symbol;
+}
+
+std::u32string Transformer::propose(std::u32string_view entry_name, bool folder) const {
+    const std::size_t dot = folder ? entry_name.size() : fileitem::extension_start(entry_name);
+    return run(entry_name.substr(0, dot)) + std::u32string(entry_name.substr(dot));
+}
+
+}  // namespace reshaper

@@ -1,0 +1,36 @@
+// The whole rearrangement of one name without Python, for the command-line
+// tool: the same matching, composing and tidying as the reshaper module's
+// Reshape.run with the host's own tidier, and the same extension handling
+// as a tree row.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "reshaper/matching.hpp"
+
+namespace reshaper {
+
+class Transformer {
+public:
+    Transformer(std::u32string_view source_format, std::u32string_view target_format);
+
+    // "" when both formats are given, else the message for the user.
+    std::u32string validate() const;
+
+    // The proposed name of a base name; a name that does not fit comes back
+    // unchanged.
+    std::u32string run(std::u32string_view name) const;
+
+    // The proposed name of an entry: a file's extension is kept apart.
+    std::u32string propose(std::u32string_view entry_name, bool folder) const;
+
+private:
+    std::u32string source_format_;
+    std::u32string target_format_;
+    Symbols source_;
+    Symbols target_;
+    Brackets brackets_;
+};
+
+}  // namespace reshaper

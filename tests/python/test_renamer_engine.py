@@ -1,0 +1,208 @@
+import os
+
+import pytest
+
+import renamer
+from disktree import make, moved, snapshot
+
+
+@pytest.fixture(autouse=True)
+def journals(tmp_path, monkeypatch):
+    folder = tmp_path / "state"
+    monkeypatch.setenv("XDG_STATE_HOME", str(folder))
+    return folder / "reshape"
+
+
+@pytest.fixture
+def base(tmp_path):
+    folder = tmp_path / "files"
+    folder.mkdir()
+    return folder
+
+
+def statuses(entries):
+    return [(e["path"], e["status"]) for e in entries]
+
+
+# layout, pairs, renames expected on disk (old path -> new name), refused paths
+SCENARIOS = {
+    "swap": (["a", "b"], [("a", "b"), ("b", "a")], {"a": "b", "b": "a"}, []),
+    "three-cycle": (["a", "b", "c"], [("a", "b"), ("b", "c"), ("c", "a")],
+                    {"a": "b", "b": "c", "c": "a"}, []),
+    "chain": (["a", "b"], [("a", "b"), ("b", "c")], {"a": "b", "b": "c"}, []),
+    "chain listed backwards": (["a", "b", "c"], [("c", "d"), ("b", "c"), ("a", "b")],
+                               {"a": "b", "b": "c", "c": "d"}, []),
+    "duplicate targets": (["a", "b", "c"], [("a", "x"), ("b", "x"), ("c", "y")], {"c": "y"},
+                          ["a", "b"]),
+    "existing target": (["a", "b"], [("a", "b")], {}, ["a"]),
+    "refusal spreads along a chain": (["a", "b", "c"], [("a", "b"), ("b", "c")], {}, ["a", "b"]),
+    "slash in the name": (["a"], [("a", "x/y")], {}, ["a"]),
+    "empty name": (["a"], [("a", "")], {}, ["a"]),
+    "dot names": (["a", "b"], [("a", "."), ("b", "..")], {}, ["a", "b"]),
+    "NUL in the name": (["a"], [("a", "x\0y")], {}, ["a"]),
+    "too long": (["a"], [("a", "x" * 256)], {}, ["a"]),
+    "longest allowed": (["a"], [("a", "x" * 255)], {"a": "x" * 255}, []),
+    "unchanged name": (["a"], [("a", "a")], {}, ["a"]),
+    "missing source": (["a"], [("gone", "b")], {}, ["gone"]),
+    "listed twice": (["a"], [("a", "b"), ("a", "c")], {}, ["a", "a"]),
+    "path outside": (["a"], [("../a", "b"), ("/etc/passwd", "x"), ("./a", "b")], {},
+                     ["../a", "/etc/passwd", "./a"]),
+    "case only": (["a"], [("a", "A")], {"a": "A"}, []),
+    "folder with contents": (["F/", "F/a", "F/G/", "F/G/b", "c"],
+                             [("F", "H"), ("F/a", "x"), ("F/G/b", "y"), ("F/G", "K")],
+                             {"F/a": "x", "F/G/b": "y", "F/G": "K", "F": "H"}, []),
+    "folders swapped with contents": (["A/", "A/x", "B/", "B/y"],
+                                      [("A", "B"), ("B", "A"), ("A/x", "x2"), ("B/y", "y2")],
+                                      {"A/x": "x2", "B/y": "y2", "A": "B", "B": "A"}, []),
+    "non-ASCII names": (["caf\u00e9", "na\u00efve"], [("caf\u00e9", "na\u00efve"),
+                                                    ("na\u00efve", "caf\u00e9")],
+                        {"caf\u00e9": "na\u00efve", "na\u00efve": "caf\u00e9"}, []),
+}
+
+@pytest.mark.parametrize("name", SCENARIOS)
+def test_scenario(base, name):
+    layout, pairs, renames, refused = SCENARIOS[name]
+    make(base, layout)
+    before = snapshot(base)
+    plan = renamer.plan(str(base), pairs)
+    assert [e["path"] for e in plan.entries if e["status"] == "refused"] == refused
+    assert all(e["reason"] for e in plan.entries if e["status"] == "refused")
+    assert snapshot(base) == before  # planning touches nothing
+    result = plan.apply()
+    assert [e["path"] for e in result if e["status"] == "refused"] == refused
+    assert all(e["status"] == "done" for e in result if e["path"] not in refused)
+    assert snapshot(base) == moved(before, renames)
+    assert not [n for n in os.listdir(base) if n.startswith(".reshape-")]
+
+
+@pytest.mark.parametrize("name", [n for n in SCENARIOS if SCENARIOS[n][2]])
+def test_undo_restores_every_scenario(base, name):
+    layout, pairs, _, _ = SCENARIOS[name]
+    make(base, layout)
+    before = snapshot(base)
+    renamer.plan(str(base), pairs).apply()
+    assert renamer.can_undo(str(base))
+    undone = renamer.undo(str(base))
+    assert undone and all(e["status"] == "done" for e in undone)
+    assert snapshot(base) == before
+    assert not renamer.can_undo(str(base))
+    assert renamer.undo(str(base)) is None
+
+
+def test_reasons_say_why(base):
+    make(base, ["a", "b", "c", "d"])
+    plan = renamer.plan(str(base), [("a", "b"), ("c", "x/y"), ("d", ""), ("gone", "z")])
+    reasons = {e["path"]: e["reason"] for e in plan.entries}
+    assert reasons == {"a": "a file or folder of that name exists",
+                       "c": 'the new name holds a "/"', "d": "the new name is empty",
+                       "gone": "the entry no longer exists"}
+
+
+def test_entry_changed_since_the_preview(base):
+    make(base, ["a", "b"])
+    plan = renamer.plan(str(base), [("a", "x"), ("b", "y")])
+    with open(base / "a", "a") as handle:
+        handle.write(" and more")
+    result = plan.apply()
+    assert statuses(result) == [("a", "refused"), ("b", "done")]
+    assert result[0]["reason"] == "the entry changed since the preview"
+
+
+def test_entry_replaced_since_the_preview(base):
+    make(base, ["a"])
+    plan = renamer.plan(str(base), [("a", "x")])
+    os.unlink(base / "a")
+    make(base, ["a"])
+    assert plan.apply()[0]["status"] == "refused"
+    assert snapshot(base) == {"a": "contents of a"}
+
+
+def test_target_appearing_after_the_preview_is_refused(base):
+    make(base, ["a"])
+    plan = renamer.plan(str(base), [("a", "x")])
+    make(base, ["x"])
+    assert plan.apply()[0]["status"] == "refused"
+    assert snapshot(base) == {"a": "contents of a", "x": "contents of x"}
+
+
+def test_no_path_through_a_link(base, tmp_path):
+    outside = tmp_path / "outside"
+    make(outside, ["secret"])
+    os.symlink(outside, base / "link")
+    plan = renamer.plan(str(base), [("link/secret", "gone")])
+    assert plan.entries[0]["status"] == "refused"
+    plan.apply()
+    assert snapshot(outside) == {"secret": "contents of secret"}
+
+
+def test_a_link_itself_is_renamed_not_its_target(base, tmp_path):
+    make(base, ["real"])
+    os.symlink("real", base / "link")
+    renamer.plan(str(base), [("link", "renamed link")]).apply()
+    assert os.readlink(base / "renamed link") == "real"
+    assert snapshot(base)["real"] == "contents of real"
+
+
+def test_journal_lives_outside_the_folder(base, journals):
+    make(base, ["a"])
+    renamer.plan(str(base), [("a", "b")]).apply()
+    assert sorted(os.listdir(base)) == ["b"]
+    assert len(os.listdir(journals)) == 1
+    assert renamer.journal_folder() == str(journals)
+
+
+def test_undo_refuses_a_step_whose_file_changed(base):
+    make(base, ["a", "b"])
+    renamer.plan(str(base), [("a", "x"), ("b", "y")]).apply()
+    os.unlink(base / "x")
+    make(base, ["x"])  # another file under the new name
+    undone = renamer.undo(str(base))
+    assert {e["path"]: e["status"] for e in undone} == {"x": "refused", "y": "done"}
+    assert snapshot(base) == {"x": "contents of x", "b": "contents of b"}
+    assert renamer.can_undo(str(base))  # kept for another try
+
+
+def test_undo_never_replaces_a_new_file_of_the_old_name(base):
+    make(base, ["a"])
+    renamer.plan(str(base), [("a", "b")]).apply()
+    make(base, ["a"])
+    undone = renamer.undo(str(base))
+    assert undone[0]["status"] == "failed"
+    assert snapshot(base) == {"a": "contents of a", "b": "contents of a"}
+
+
+def test_second_undo_takes_back_the_batch_before(base):
+    make(base, ["a"])
+    renamer.plan(str(base), [("a", "b")]).apply()
+    renamer.plan(str(base), [("b", "c")]).apply()
+    renamer.undo(str(base))
+    assert sorted(os.listdir(base)) == ["b"]
+    renamer.undo(str(base))
+    assert sorted(os.listdir(base)) == ["a"]
+    assert renamer.undo(str(base)) is None
+
+
+def test_missing_folder(tmp_path):
+    plan = renamer.plan(str(tmp_path / "nowhere"), [("a", "b")])
+    assert plan.entries[0]["status"] == "refused"
+    assert plan.apply()[0]["status"] == "refused"
+    assert renamer.undo(str(tmp_path / "nowhere")) is None
+
+
+def test_names_outside_the_file_system_encoding(base):
+    raw = os.fsencode(str(base)) + b"/bad\xff"
+    open(raw, "w").close()
+    result = renamer.plan(str(base), [("bad\udcff", "good")]).apply()
+    assert result[0]["status"] == "done"
+    assert os.listdir(base) == ["good"]
+
+
+@pytest.mark.parametrize("call", [
+    lambda: renamer.plan(5, []),
+    lambda: renamer.plan("x", [("a",)]),
+    lambda: renamer.plan("x", [("a", 5)]),
+    lambda: renamer.undo(None),
+])
+def test_argument_errors(call):
+    with pytest.raises((TypeError, ValueError)):
+        call()
