@@ -398,12 +398,14 @@ UndoResult undo_latest(const std::string& base, const std::string& journal_folde
             if (status != Status::done && e->status == Status::done) e->status = status, e->reason = reason;
             if (status != Status::done) clean = false;
         };
-        for (auto it = journal->steps.rbegin(); it != journal->steps.rend(); ++it) {
-            const Step& s = *it;
+        // From the last step back: the disk says where each moved entry is;
+        // the log only tells a step that was done from one never reached.
+        for (std::size_t i = journal->steps.size(); i-- > 0;) {
+            const Step& s = journal->steps[i];
             std::string reason;
             Folder folder = open_folder(root, s.dir, reason);
             if (!folder.open()) {
-                mark(s, Status::refused, reason);
+                if (journal->logged_done.count(i)) mark(s, Status::refused, reason);
                 continue;
             }
             const std::optional<Fingerprint> at_to = fingerprint(folder, s.to);
@@ -417,8 +419,9 @@ UndoResult undo_latest(const std::string& base, const std::string& journal_folde
                 continue;
             }
             const std::optional<Fingerprint> at_from = fingerprint(folder, s.from);
-            if (at_from && at_from->id == s.moved) continue;  // never happened
-            mark(s, Status::refused, joined(s.dir, s.to) + " has changed since the batch");
+            if (at_from && at_from->id == s.moved) continue;  // never happened, or rolled back
+            if (journal->logged_done.count(i))
+                mark(s, Status::refused, joined(s.dir, s.to) + " has changed since the batch");
         }
         for (std::optional<Entry>& e : by_entry)
             if (e) result.entries.push_back(std::move(*e));

@@ -123,6 +123,10 @@ std::optional<Journal> parse(const std::string& text) {
                 if (!dir || !from || !to) return std::nullopt;
                 s.dir = *dir, s.from = *from, s.to = *to;
                 journal.steps.push_back(std::move(s));
+            } else if (f[0] == "done" && f.size() == 2) {
+                journal.logged_done.insert(std::stoul(f[1]));
+            } else if (f[0] == "rolledback" && f.size() == 2) {
+                journal.logged_done.erase(std::stoul(f[1]));
             } else if (f[0] == "planned") {
                 planned = true;
             } else if (f[0] == "undone") {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@ struct Journal {
     std::string base;
     std::vector<JournalEntry> entries;
     std::vector<Step> steps;
+    std::set<std::size_t> logged_done;  // steps the log says were done and not rolled back
     bool undone = false;
 };
 

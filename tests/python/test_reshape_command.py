@@ -1,0 +1,156 @@
+import json
+import os
+import subprocess
+
+import pytest
+
+from disktree import make, moved, snapshot
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+RESHAPE = os.path.join(ROOT, "build", "bin", "reshape")
+
+LAYOUT = ["Smith - Report.txt", "Report - Smith.txt", "Lee - Notes.txt", "Notes - Lee.pdf",
+          "Plain.txt", "sub/", "sub/Doe - Plan.md", "Taken - It.txt", "It - Taken.txt"]
+
+
+@pytest.fixture
+def folder(tmp_path, monkeypatch):
+    monkeypatch.setenv("XDG_STATE_HOME", str(tmp_path / "state"))
+    base = tmp_path / "files"
+    make(base, LAYOUT)
+    return base
+
+
+def reshape(*args, env=None):
+    run = subprocess.run([RESHAPE, *map(str, args)], capture_output=True, text=True,
+                         env={**os.environ, **(env or {})})
+    return run.returncode, run.stdout, run.stderr
+
+
+def lines(out):
+    return [line.split("\t") for line in out.splitlines()]
+
+
+def test_preview_changes_nothing(folder):
+    before = snapshot(folder)
+    code, out, err = reshape(folder)
+    assert code == 0 and err == ""
+    assert lines(out) == [
+        ["It - Taken.txt", "Taken - It.txt"], ["Lee - Notes.txt", "Notes - Lee.txt"],
+        ["Notes - Lee.pdf", "Lee - Notes.pdf"], ["Plain.txt", "- Plain.txt"],
+        ["Report - Smith.txt", "Smith - Report.txt"], ["Smith - Report.txt", "Report - Smith.txt"],
+        ["Taken - It.txt", "It - Taken.txt"]]
+    assert snapshot(folder) == before
+
+
+def test_options(folder):
+    code, out, _ = reshape("-r", "-p", "*.md", folder)
+    assert (code, lines(out)) == (0, [["sub/Doe - Plan.md", "Plan - Doe.md"]])
+    code, out, _ = reshape("--source", "a - b", "--target", "b (a)", "--pattern", "L*", folder)
+    assert lines(out) == [["Lee - Notes.txt", "Notes (Lee).txt"]]
+    code, out, _ = reshape("-d", "-s", "name", "-t", "(name)", folder)
+    assert lines(out) == [["sub", "(sub)"]]
+
+
+def test_refused_in_preview_gives_exit_status_1(folder):
+    make(folder, ["Notes - Lee.txt"])
+    code, out, _ = reshape("-p", "Lee*", folder)
+    assert code == 1
+    assert lines(out) == [["Lee - Notes.txt", "Notes - Lee.txt",
+                           "a file or folder of that name exists"]]
+
+
+def test_json_lines(folder):
+    code, out, _ = reshape("--json", "-p", "Lee*", folder)
+    assert [json.loads(line) for line in out.splitlines()] == [
+        {"path": "Lee - Notes.txt", "new": "Notes - Lee.txt", "status": "rename", "reason": ""}]
+
+
+def expected_renames():
+    return {"Smith - Report.txt": "Report - Smith.txt", "Report - Smith.txt": "Smith - Report.txt",
+            "Lee - Notes.txt": "Notes - Lee.txt", "Notes - Lee.pdf": "Lee - Notes.pdf",
+            "Plain.txt": "- Plain.txt", "Taken - It.txt": "It - Taken.txt",
+            "It - Taken.txt": "Taken - It.txt", "sub/Doe - Plan.md": "Plan - Doe.md"}
+
+
+def test_apply_and_undo(folder):
+    before = snapshot(folder)
+    code, out, _ = reshape("-r", "--apply", folder)
+    assert code == 0
+    assert len(lines(out)) == 8
+    assert snapshot(folder) == moved(before, expected_renames())
+    code, out, _ = reshape("--undo", "--json", folder)
+    assert code == 0
+    assert {json.loads(line)["status"] for line in out.splitlines()} == {"done"}
+    assert snapshot(folder) == before
+    code, _, err = reshape("--undo", folder)
+    assert code == 1 and err == f"reshape: nothing to undo in {folder}\n"
+
+
+@pytest.mark.parametrize("step", [0, 3, 5, 8])
+def test_undo_after_a_kill(folder, step):
+    before = snapshot(folder)
+    code, _, _ = reshape("-r", "--apply", folder, env={"RESHAPE_TEST_KILL_AT_STEP": str(step)})
+    assert code == -9
+    assert set(snapshot(folder).values()) == set(before.values())  # nothing lost
+    code, _, _ = reshape("--undo", folder)
+    assert code == 0
+    assert snapshot(folder) == before
+
+
+@pytest.mark.parametrize("step", [0, 4, 5, 6])
+def test_failure_rolls_back_its_chain_only(folder, step):
+    before = snapshot(folder)
+    code, out, _ = reshape("-r", "--apply", "--json", folder,
+                           env={"RESHAPE_TEST_FAIL_AT_STEP": str(step)})
+    assert code == 1
+    results = [json.loads(line) for line in out.splitlines()]
+    failed = {r["path"] for r in results if r["status"] == "failed"}
+    assert failed and all("injected failure" in r["reason"]
+                          for r in results if r["status"] == "failed")
+    done = {r["path"]: r["new"] for r in results if r["status"] == "done"}
+    assert snapshot(folder) == moved(before, done)
+    reshape("--undo", folder)
+    assert snapshot(folder) == before
+
+
+def test_swap_cycle_is_one_unit(folder):
+    before = snapshot(folder)
+    code, out, _ = reshape("--apply", "--json", "-p", "*Smith*", folder,
+                           env={"RESHAPE_TEST_FAIL_AT_STEP": "1"})
+    assert code == 1
+    assert {json.loads(line)["status"] for line in out.splitlines()} == {"failed"}
+    assert snapshot(folder) == before
+
+
+@pytest.mark.parametrize("args, message", [
+    (["--bogus", "."], "unknown option --bogus"),
+    ([], "no FOLDER given"),
+    (["a", "b"], "only one FOLDER is taken"),
+    (["/nonexistent/folder"], "/nonexistent/folder is not a folder"),
+    (["-s"], "option -s needs a value"),
+    (["--apply", "--undo", "."], "--apply and --undo do not go together"),
+    (["-t", "", "."], "You must specify bith the source and the target formats"),
+])
+def test_bad_usage(args, message):
+    code, out, err = reshape(*args)
+    assert code == 2 and out == ""
+    assert err.startswith(f"reshape: {message}") and err.count("\n") == 1
+
+
+def test_help():
+    code, out, _ = reshape("--help")
+    assert code == 0 and out.startswith("usage: reshape [options] FOLDER")
+
+
+def test_same_proposals_as_the_window(folder):
+    """The command and the reshaper module propose the same names."""
+    import types
+
+    import reshaper
+    reshape_run = reshaper.Reshape(types.SimpleNamespace(
+        source_format="a - b", target_format="b - a", reversed_names=False)).run
+    _, out, _ = reshape(folder)
+    for path, new in lines(out):
+        base, extension = os.path.splitext(path)
+        assert reshape_run(base) + extension == new
