@@ -8,12 +8,14 @@
 #include "pyglue/lexer_scan.hpp"
 #include "pyglue/pyglue.hpp"
 #include "reshaper/matching.hpp"
+#include "reshaper/window.hpp"
 
 namespace py = pybind11;
 using pyglue::from_u32;
 using pyglue::to_u32;
 using reshaper::Range;
 using reshaper::Symbols;
+using namespace reshaper::texts;
 
 namespace {
 
@@ -274,6 +276,216 @@ py::object make_reshape_class(py::object mod) {
     return pyglue::make_class("reshaper", "Reshape", RESHAPE_DOC, py::make_tuple(), ns);
 }
 
+// ---- the options panel ----
+
+py::object wx_of(py::handle mod) { return mod.attr("wx"); }
+
+// Adds `item` to `sizer` as every item of the panel is added.
+void add_item(py::handle mod, py::handle sizer, py::handle item) {
+    sizer.attr("Add")(item, 0, wx_of(mod).attr("ALL"), 5);
+}
+
+py::object labelled(py::handle mod, py::object panel, const char* label, const char* tip) {
+    py::object text = wx_of(mod).attr("StaticText")(panel, py::arg("label") = label);
+    text.attr("SetToolTip")(tip);
+    return text;
+}
+
+py::object format_field(py::handle mod, py::object panel, py::handle value, const char* tip) {
+    py::object field = wx_of(mod).attr("TextCtrl")(panel, py::arg("value") = value,
+                                                 py::arg("size") = py::make_tuple(-1, 17));
+    field.attr("SetToolTip")(tip);
+    return field;
+}
+
+void panel_init(py::handle mod, py::object self, py::object parent, py::object config, py::object on_change,
+                py::object renames, py::object untick, py::object on_progress) {
+    self.attr("cfg") = config;
+    mod.attr("choices").attr("ChoicesPanel").attr("__init__")(
+        self, parent, py::arg("config") = config, py::arg("on_change") = on_change, py::arg("renames") = renames,
+        py::arg("untick") = untick, py::arg("on_progress") = on_progress);
+    self.attr("target") = "";
+    self.attr("reversed_names") = false;
+    py::object wx = wx_of(mod);
+    py::object row = wx.attr("BoxSizer")(wx.attr("HORIZONTAL"));
+    add_item(mod, row, labelled(mod, self, "Source format:", SOURCE_TIP));
+    if (!pyglue::truth(config.attr("source_format"))) config.attr("source_format") = "name";
+    py::object source_ctrl = format_field(mod, self, config.attr("source_format"), SOURCE_TIP);
+    self.attr("source_ctrl") = source_ctrl;
+    add_item(mod, row, source_ctrl);
+    add_item(mod, row, labelled(mod, self, "Target format:", TARGET_TIP));
+    dprint(mod, "source_format:", config.attr("source_format"));
+    py::object target_value;
+    if (pyglue::truth(config.attr("target_format"))) {
+        dprint(mod, "non-empty target format");
+        target_value = config.attr("target_format");
+    } else {
+        dprint(mod, "empty target format so using source format:", config.attr("source_format"));
+        target_value = config.attr("source_format");
+    }
+    dprint(mod, "target_format:", target_value);
+    py::object target_ctrl = format_field(mod, self, target_value, TARGET_TIP);
+    self.attr("target_ctrl") = target_ctrl;
+    add_item(mod, row, target_ctrl);
+    py::object main_sizer = self.attr("main_sizer");
+    add_item(mod, main_sizer, row);
+    main_sizer.attr("Fit")(self);
+    self.attr("SetSizer")(main_sizer);
+    main_sizer.attr("Fit")(self);
+    self.attr("Layout")();
+}
+
+// A field's text without blanks at either end, or `fallback` (also shown in
+// the field) when nothing is left.
+py::object stripped_or(py::object field, py::object fallback, bool& fell_back) {
+    py::object text = field.attr("GetValue")().attr("strip")();
+    fell_back = !pyglue::truth(text);
+    if (fell_back) field.attr("SetValue")(fallback);
+    return fell_back ? fallback : text;
+}
+
+void panel_refresh(py::handle mod, py::object self) {
+    py::object cfg = self.attr("cfg");
+    bool fell_back = false;
+    py::object source_ctrl = self.attr("source_ctrl");
+    cfg.attr("source_format") = source_ctrl.attr("GetValue")().attr("strip")();
+    if (!pyglue::truth(cfg.attr("source_format"))) {
+        cfg.attr("source_format") = "name";
+        source_ctrl.attr("SetValue")("name");
+    }
+    cfg.attr("target_format") = stripped_or(self.attr("target_ctrl"), cfg.attr("source_format"), fell_back);
+    if (fell_back) self.attr("parent").attr("Refresh")();
+    dprint(mod, pyglue::concat("transform is ", py::type::handle_of(self).attr("__name__")));
+    dprint(mod, "+++ Reshape");
+}
+
+void panel_targetformat(py::object self) {
+    self.attr("config").attr("reshape_names")["target_format"] = self.attr("targetformat").attr("GetValue")();
+    self.attr("on_fixedformat_change")();
+    self.attr("disable_execute")();
+}
+
+py::object make_panel_class(py::object mod) {
+    py::dict ns;
+    ns["__init__"] = pyglue::method(
+        [mod](py::object self, py::object parent, py::object config, py::object on_change, py::object renames,
+              py::object untick, py::object on_progress) {
+            panel_init(mod, self, parent, config, on_change, renames, untick, on_progress);
+        },
+        py::arg("parent"), py::arg("config"), py::arg("on_change"), py::arg("renames"), py::arg("untick"),
+        py::arg("on_progress"), "__init__(self, parent, config, on_change, renames, untick, on_progress) -> Self");
+    ns["on_refresh"] = pyglue::method([mod](py::object self) { panel_refresh(mod, self); }, "on_refresh(self)");
+    for (const char* name : {"on_source_open", "on_source_close"})
+        ns[name] = pyglue::method([](py::object self, py::object) { self.attr("disable_execute")(); },
+                                  py::arg("event"), "(self, event: wx.Event)");
+    ns["on_targetformat"] = pyglue::method([](py::object self, py::object) { panel_targetformat(self); },
+                                           py::arg("event"), "on_targetformat(self, event: wx.Event)");
+    return pyglue::make_class("reshaper", "ReshapePanel", PANEL_DOC,
+                              py::make_tuple(mod.attr("choices").attr("ChoicesPanel")), ns);
+}
+
+// ---- the main window ----
+
+std::string help_text() {
+    const std::string a = EXAMPLE_A, a_done = EXAMPLE_A_DONE, b = EXAMPLE_B, b_done = EXAMPLE_B_DONE;
+    const std::string lines[] = {
+        "The eight-fold path to multiple file renaming",
+        "",
+        "1. Use File -> Open to choose the folder you wish to operate upon",
+        "",
+        "2. Click Folders if you only want to view folders, and not both files and folders",
+        "",
+        "3. Click Recursive if you want to see subfolders and the files within them",
+        "",
+        "4. Define the layout of our source file names.",
+        "   For example, if you choose the source format of 'a - b' and a target format of 'b - a'",
+        "   it will transform      '" + a + "'",
+        "      to",
+        "      '" + a_done + "'",
+        "",
+        "   If you have a source format of 'title (series) - author' and a target format of ",
+        "      'author ~ [series] title' then it will transform",
+        "      '" + b + "'      to",
+        "     '" + b_done + "'",
+        "",
+        "5. Click Refresh to see the proposed renames on the righthand pane. They are",
+        "   indicated by checkmarks",
+        "",
+        "6. You can also manually change any text on the right-hand pane",
+        "",
+        "7. Tick the checkboxes on the left-hand pane or use the Select menu to choose",
+        "    which of the proposed renames you want to execute.",
+        "",
+        "8. Click the Execute button and confirm the changes listed.",
+        "",
+    };
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text + "\n";
+}
+
+py::object program_stem(py::handle mod) {
+    py::object name = mod.attr("hostkit").attr("scriptname")();
+    return mod.attr("os").attr("path").attr("splitext")(name)[py::int_(0)];
+}
+
+py::object default_folder(py::handle mod) {
+    py::object os = mod.attr("os");
+    if (!py::str(mod.attr("sys").attr("platform")).equal(py::str("win32"))) return py::str("~");
+    // Without USERPROFILE there is no Documents folder to name: the home folder will do.
+    py::object profile = os.attr("environ").attr("get")("USERPROFILE");
+    if (profile.is_none()) return py::str("~");
+    return pyglue::concat(profile, os.attr("sep"), "Documents");
+}
+
+void window_init(py::handle mod, py::object self, py::object parent) {
+    py::dict defaults;
+    defaults["location"] = default_folder(mod);
+    defaults["pattern"] = "";
+    defaults["folders"] = true;
+    defaults["recursive"] = true;
+    defaults["source_format"] = "a - b";
+    defaults["target_format"] = "b - a";
+    defaults["delimiter"] = "hyphen";
+    defaults["reversed_names"] = false;
+    py::object stem = program_stem(mod);
+    py::object cfg = mod.attr("prefstore").attr("Config")(defaults, py::arg("cfgfile") = pyglue::concat(stem, ".json"));
+    self.attr("cfg") = cfg;
+    py::object title = pyglue::concat(stem, " - ", py::str(cfg.attr("location")));
+    mod.attr("basewindow").attr("Basewindow").attr("__init__")(
+        self, parent, py::arg("title") = title, py::arg("choicespanel") = mod.attr("ReshapePanel"),
+        py::arg("transformclass") = mod.attr("Reshape"), py::arg("size") = py::make_tuple(800, 600));
+}
+
+void show_message(py::handle mod, py::object self, py::object text) {
+    py::object wx = wx_of(mod);
+    py::object caption = pyglue::concat("About ", mod.attr("hostkit").attr("scriptname")());
+    py::object dialog = wx.attr("MessageDialog")(self, text, caption, wx.attr("OK"));
+    dialog.attr("ShowModal")();
+    dialog.attr("Destroy")();
+}
+
+py::object make_window_class(py::object mod) {
+    py::dict ns;
+    ns["__init__"] = pyglue::method([mod](py::object self, py::object parent) { window_init(mod, self, parent); },
+                                    py::arg("parent"), "__init__(self, parent: wx.Window) -> Self");
+    ns["on_help"] = pyglue::method(
+        [mod](py::object self, py::object) {
+            dprint(mod, "messaging help");
+            show_message(mod, self, py::str(help_text()));
+        },
+        py::arg("event"), "on_help(self, event: wx.Event)");
+    ns["on_about"] = pyglue::method(
+        [mod](py::object self, py::object) {
+            dprint(mod, "messaging about");
+            show_message(mod, self,
+                         pyglue::concat(program_stem(mod), ".exe\n\nversion ", mod.attr("__version__"), ABOUT_BODY));
+        },
+        py::arg("event"), "on_about(self, event: wx.Event)");
+    return pyglue::make_class("reshaper", "Reshaper", "The main frame",
+                              py::make_tuple(mod.attr("basewindow").attr("Basewindow")), ns);
+}
+
 void translate_core_errors() {
     py::register_local_exception_translator([](std::exception_ptr p) {
         try {
@@ -317,6 +529,7 @@ PYBIND11_MODULE(reshaper, m) {
     // Functions and methods hold the module whose globals they read; the
     // interpreter clears module dictionaries at exit, which ends that cycle.
     py::object mod = m;
+    m.attr("ReshapePanel") = make_panel_class(mod);
     m.def(
         "find_closing_bracket",
         [mod](py::object symbols, py::object pos) { return find_closing_bracket(mod, symbols, pos); },
@@ -348,4 +561,5 @@ PYBIND11_MODULE(reshaper, m) {
         pyglue::keep_native(m, name);
 
     m.attr("Reshape") = make_reshape_class(mod);
+    m.attr("Reshaper") = make_window_class(mod);
 }

@@ -37,3 +37,18 @@ def panes():
     made = rows.make_panes()
     yield made
     rows.close_panes(made)
+
+
+ROW_SETTINGS = ("wxparent1", "wxparent2", "sizer1", "sizer2", "defined_transform", "location")
+
+
+@pytest.fixture(autouse=True)
+def row_class_settings():
+    """Trees publish their panes and transform on the row class; every test
+    starts from and leaves the import-time settings and empty registries."""
+    import fileitem
+    saved = {name: fileitem.Fileitem.__dict__[name] for name in ROW_SETTINGS}
+    yield
+    for name, value in saved.items():
+        setattr(fileitem.Fileitem, name, value)
+    fileitem.nodes, fileitem.propnodes = {}, {}

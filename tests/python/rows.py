@@ -7,9 +7,6 @@ import wx
 import fileitem
 from fileitem import Fileitem
 
-CLASS_SETTINGS = ("wxparent1", "wxparent2", "sizer1", "sizer2", "defined_transform", "location")
-
-
 def make_panes(location=""):
     """A fresh frame with the two scrolled panes and grid sizers rows go into,
     published as the row class's settings, and empty registries."""
@@ -23,19 +20,15 @@ def make_panes(location=""):
     both.Add(left, 1, wx.EXPAND)
     both.Add(right, 1, wx.EXPAND)
     frame.SetSizer(both)
-    saved = {name: Fileitem.__dict__[name] for name in CLASS_SETTINGS}
     Fileitem.wxparent1, Fileitem.wxparent2 = left, right
     Fileitem.sizer1, Fileitem.sizer2 = sizer1, sizer2
     Fileitem.location = location
     fileitem.nodes, fileitem.propnodes = {}, {}
     return types.SimpleNamespace(frame=frame, left=left, right=right, sizer1=sizer1,
-                                 sizer2=sizer2, saved=saved)
+                                 sizer2=sizer2)
 
 
 def close_panes(panes):
-    for name, value in panes.saved.items():
-        setattr(Fileitem, name, value)
-    fileitem.nodes, fileitem.propnodes = {}, {}
     panes.frame.Destroy()
     wx.SafeYield()
 

@@ -9,8 +9,8 @@ import reshaper
 def test_import_time_set_up_in_order():
     expected = ["__version__", "os", "sys", "string", "Self", "Tuple", "wx", "hostkit",
                 "prefstore", "lexer", "app", "basewindow", "choices", "debug", "dprint",
-                "PROFILING", "cProfile", "find_closing_bracket", "_parse_source", "parse_source",
-                "apply_parser", "Reshape"]
+                "PROFILING", "cProfile", "ReshapePanel", "find_closing_bracket", "_parse_source",
+                "parse_source", "apply_parser", "Reshape", "Reshaper"]
     names = [n for n in vars(reshaper) if n in expected]
     assert names == expected
 
