@@ -1,11 +1,14 @@
 """Splitting a name into chunks at its main delimiters.
 
 A chunk is the text between two delimiters. The delimiters are the bracket
-characters and a dash with a blank on both sides (" - ", " \u2013 "). A chunk
-that follows a delimiter carries that one character as its `prefix`, and
-`lentochunk` is where the prefix stands in the name, so the chunk's own text
-begins at `lentochunk + 1`; the first chunk has no prefix and begins at 0.
-Chunks come in the order of the name."""
+characters and a dash with a blank on both sides (" - ", " \u2013 "). Each
+chunk but the first carries one character of the name before it as its
+`prefix`, and `lentochunk` is where that character stands, so the chunk's
+own text begins at `lentochunk + 1`; the first chunk has no prefix and
+begins at 0. After a bracket the prefix is the bracket; a chunk that starts
+with a spaced dash keeps the dash (so that a year cut out of it takes the
+dash along) and its prefix is the blank before it. Chunks come in the order
+of the name, and their prefixes and texts put together give the name back."""
 
 import hostkit
 
@@ -24,12 +27,15 @@ class Chunk:
                 f"prefix={self.prefix!r}>")
 
 
-def _is_delimiter(text, i):
+def _boundary(text, i):
+    """Where the chunk before position i ends and the next one's prefix
+    stands, or None when no chunk starts here."""
     c = text[i]
     if c in BRACKETS:
-        return True
-    return (c in SPACED_DASHES and 0 < i < len(text) - 1
-            and text[i - 1] == " " and text[i + 1] == " ")
+        return i
+    if c in SPACED_DASHES and 0 < i < len(text) - 1 and text[i - 1] == " " == text[i + 1]:
+        return i - 1
+    return None
 
 
 def chunker(chunkclass, text):
@@ -39,8 +45,10 @@ def chunker(chunkclass, text):
         return chunks
     start, prefix, lentochunk = 0, "", 0
     for i in range(len(text)):
-        if _is_delimiter(text, i):
-            chunks.append(chunkclass(text=text[start:i], lentochunk=lentochunk, prefix=prefix))
-            start, prefix, lentochunk = i + 1, text[i], i
+        cut = _boundary(text, i)
+        if cut is None or cut < start:
+            continue
+        chunks.append(chunkclass(text=text[start:cut], lentochunk=lentochunk, prefix=prefix))
+        start, prefix, lentochunk = cut + 1, text[cut], cut
     chunks.append(chunkclass(text=text[start:], lentochunk=lentochunk, prefix=prefix))
     return chunks

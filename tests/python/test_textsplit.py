@@ -13,7 +13,7 @@ def start_in_name(chunk):
 
 @pytest.mark.parametrize("name", [
     "Title (1999)", "Title - 1999", "Report [Issue 2] - Finance", "a-b - c \u2013 d",
-    "plain", "(1999)", "x -", "- x", "((", "<a>{b}",
+    "plain", "(1999)", "x -", "- x", "((", "<a>{b}", "a - - b", "(- x)", " - ",
 ])
 def test_chunk_positions_map_back_into_the_name(name):
     chunks = textsplit.chunker(Marked, name)
@@ -28,9 +28,10 @@ def test_chunk_positions_map_back_into_the_name(name):
 
 @pytest.mark.parametrize("name, texts", [
     ("Title (1999)", ["Title ", "1999", ""]),
-    ("Title - 1999", ["Title ", " 1999"]),
-    ("Smith-Jones - Notes", ["Smith-Jones ", " Notes"]),
-    ("Report [Issue 2] - Finance", ["Report ", "Issue 2", " ", " Finance"]),
+    ("Title - 1999", ["Title", "- 1999"]),
+    ("Smith-Jones - Notes", ["Smith-Jones", "- Notes"]),
+    ("Report [Issue 2] - Finance", ["Report ", "Issue 2", "", "- Finance"]),
+    ("a - - b", ["a", "-", "- b"]),
     ("plain", ["plain"]),
     ("", []),
 ])

@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+
+#include "years/positions.hpp"
+
+namespace {
+
+struct Case {
+    int64_t lentochunk;
+    bool prefix;
+    years::Span in_chunk;
+    int64_t chunk_length;
+    years::Span whole;
+};
+
+class WholeName : public ::testing::TestWithParam<Case> {};
+
+TEST_P(WholeName, MovesByTheChunkAndItsPrefix) {
+    const Case& c = GetParam();
+    const years::Span got = years::in_whole_name(c.lentochunk, c.prefix, c.in_chunk, c.chunk_length);
+    EXPECT_EQ(got.start, c.whole.start);
+    EXPECT_EQ(got.finish, c.whole.finish);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arithmetic, WholeName,
+    ::testing::Values(Case{6, true, {0, 4}, 4, {7, 11}},   // a year that ends the chunk
+                      Case{6, true, {0, 5}, 6, {7, 11}},   // a run that ends inside it
+                      Case{0, false, {2, 9}, 9, {2, 9}},   // no prefix: as the search gave them
+                      Case{3, false, {2, 8}, 8, {5, 11}}));
+
+}  // namespace
