@@ -5,6 +5,7 @@
 // toolkit calls, in the order the tree makes them.
 #include <chrono>
 #include <cstdio>
+#include <optional>
 
 #include "folderwalk/folderwalk.hpp"
 #include "pyglue/pyglue.hpp"
@@ -186,11 +187,45 @@ void show_nothing_found(py::handle mod, py::object self) {
     dialog.attr("Destroy")();
 }
 
+// Keeps the panes out of sight while rows are added to them: each hand-over
+// to the toolkit would otherwise lay out and paint every row made so far.
+// They are shown again however the build ends.
+class PanesHidden {
+public:
+    explicit PanesHidden(py::object self) {
+        for (const char* name : {"wxparent1", "wxparent2"}) {
+            py::object pane = self.attr(name);
+            if (pyglue::truth(pane.attr("IsShown")())) {
+                pane.attr("Hide")();
+                hidden_.push_back(pane);
+            }
+        }
+    }
+    ~PanesHidden() {
+        PyObject *type, *value, *trace;
+        PyErr_Fetch(&type, &value, &trace);  // an error on its way out must survive the clean-up
+        for (py::object& pane : hidden_) {
+            if (PyObject* r = PyObject_CallMethod(pane.ptr(), "Show", nullptr)) Py_DECREF(r); else PyErr_Clear();
+            PyObject* parent = PyObject_CallMethod(pane.ptr(), "GetParent", nullptr);
+            if (parent && parent != Py_None) {
+                if (PyObject* r = PyObject_CallMethod(parent, "Layout", nullptr)) Py_DECREF(r); else PyErr_Clear();
+            }
+            Py_XDECREF(parent);
+            PyErr_Clear();
+        }
+        PyErr_Restore(type, value, trace);
+    }
+
+private:
+    std::vector<py::object> hidden_;
+};
+
 // Step 4 of a build, under a busy cursor: collect the names and insert
 // them in sorted order, handing the toolkit its pending events every 51
 // names. Returns the number of names collected.
 std::size_t fill_tree(py::handle mod, py::object self) {
     py::object busy = wx_of(mod).attr("BusyCursor")();  // gone when this scope ends, error or not
+    std::optional<PanesHidden> out_of_sight(std::in_place, self);
     py::object chain = py::list();
     chain.attr("append")(self.attr("head"));
     py::list names = self.attr("get_names")();
@@ -213,6 +248,7 @@ std::size_t fill_tree(py::handle mod, py::object self) {
         show_nothing_found(mod, self);
     }
     self.attr("finish_nodes")();
+    out_of_sight.reset();
     py::object pane = self.attr("wxparent1");
     pane.attr("Layout")();
     pane.attr("Refresh")();

@@ -137,7 +137,7 @@ void set_checkbox_state(py::object self, py::object state) {
     self.attr("format_row")();
 }
 
-void up_check(py::handle mod, py::object self, py::object state) {
+void up_check(py::object self, py::object state) {
     py::object parent = self.attr("parent");
     if (is_none(parent)) return;
     std::set<int32_t> states;
@@ -423,8 +423,7 @@ py::object make_fileitem(py::object mod) {
     ns["name"] = property(py::cpp_function([](py::object self) { return self.attr("branch")[py::int_(-1)]; }));
     ns["newname"] = property(py::cpp_function(&newname));
     ns["set_checkbox_state"] = method(&set_checkbox_state, py::arg("state"));
-    ns["up_check"] = method([mod](py::object self, py::object state) { up_check(mod, self, state); },
-                            py::arg("state"));
+    ns["up_check"] = method(&up_check, py::arg("state"));
     ns["down_check"] = method(&down_check, py::arg("state"));
     ns["propagate_checkbox_state"] = method(&propagate_checkbox_state, py::arg("state"));
     ns["checkbox_click"] = method(
