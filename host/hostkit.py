@@ -4,6 +4,7 @@ program's name, name tidying, list formatting and dash characters."""
 import os
 import sys
 
+from debugline import dprint  # native; modules that see it switched off skip their lines
 from nametidy import presentable  # native; modules that see it call the core directly
 
 __all__ = ["dprint", "scriptname", "presentable", "andlist", "DASHES", "LONG_DASH"]
@@ -15,21 +16,6 @@ DEBUG_VARIABLE = "RESHAPER_DEBUG"
 # character with a meaning there ("-", "]", "\\", "^").
 DASHES = "\u2010\u2011\u2012\u2013\u2014\u2015\u2212"
 LONG_DASH = "\u2014"
-
-_MISSING = object()
-
-
-def dprint(label, value=_MISSING):
-    """Write one debug line to standard error while RESHAPER_DEBUG is set."""
-    if not os.environ.get(DEBUG_VARIABLE):
-        return
-    if value is _MISSING:
-        line = str(label)
-    else:
-        shown = value if isinstance(value, str) else repr(value)
-        line = f"{label} {shown}"
-    print(line, file=sys.stderr)
-
 
 def scriptname():
     """The file name of the running program ("reshaper" when there is none)."""

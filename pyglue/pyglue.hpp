@@ -5,6 +5,8 @@
 
 #include <pybind11/pybind11.h>
 
+#include "debugline/debugline.hpp"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -143,6 +145,13 @@ inline bool is_native(py::handle current, const char* module_name, const char* n
     if (!PyDict_Check(natives.ptr())) return false;
     PyObject* original = PyDict_GetItemString(natives.ptr(), name);  // borrowed
     return original && current.ptr() == original;
+}
+
+// True while a module's `dprint` is still the native printer and it is
+// switched off: then nobody can see a debug line, and building one can be
+// skipped without changing what a replaced printer would receive.
+inline bool debug_quiet(py::handle module) {
+    return is_native(module.attr("dprint"), "debugline", "dprint") && !debugline::enabled();
 }
 
 // A Python class made as a class statement makes it, type(name, bases,

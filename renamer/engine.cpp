@@ -300,7 +300,7 @@ private:
             return e.what();
         }
         std::string reason;
-        Folder folder = open_folder(base_, s.dir, reason);
+        const Folder& folder = folder_of(s.dir, reason);
         if (!folder.open()) return reason;
         const std::optional<Fingerprint> here = fingerprint(folder, s.from);
         if (!here || !(here->id == s.moved)) return "the entry changed since the plan";
@@ -309,10 +309,23 @@ private:
         return "";
     }
 
+    // Steps of one folder come one after another; the folder stays open
+    // between them. Its contents are done before it is renamed, so no later
+    // step reaches it by its old path.
+    const Folder& folder_of(const std::string& dir, std::string& reason) {
+        if (!open_dir_ || *open_dir_ != dir) {
+            folder_ = open_folder(base_, dir, reason);
+            open_dir_ = folder_.open() ? std::optional<std::string>(dir) : std::nullopt;
+        }
+        return folder_;
+    }
+
     const std::string& base_;
     const std::vector<Step>& steps_;
     AppendFile& log_;
     const Hooks& hooks_;
+    Folder folder_;
+    std::optional<std::string> open_dir_;
 };
 
 std::optional<std::string> read_file(const std::string& path) {

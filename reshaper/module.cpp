@@ -3,6 +3,8 @@
 // The matching itself is in matching.cpp; here are the debug lines, the
 // argument checks and the look-ups of module globals at every use.
 #include <deque>
+#include <optional>
+#include <unordered_map>
 
 #include "nametidy/tidy.hpp"
 #include "pyglue/lexer_scan.hpp"
@@ -104,7 +106,8 @@ py::tuple parse_source_raw(py::handle mod, py::handle source, py::handle text, p
     const Symbols src = symbols_of(source, "_parse_source", "source_symbols");
     const Symbols txt = symbols_of(text, "_parse_source", "text_symbols");
     DebugTrace trace(mod, source, text);
-    const reshaper::Match found = reshaper::match(src, txt, current_brackets(mod), &trace);
+    const reshaper::Match found =
+        reshaper::match(src, txt, current_brackets(mod), pyglue::debug_quiet(mod) ? nullptr : &trace);
     // A shallow copy: values the matcher does not store stay the caller's objects.
     auto result = py::reinterpret_steal<py::dict>(PyDict_Copy(keywords.ptr()));
     for (const reshaper::Store& store : found.stores)
@@ -155,7 +158,7 @@ py::object presentable(py::handle mod, const std::u32string& text) {
 py::object apply_parser(py::handle mod, py::handle target, py::handle keywords) {
     require_list(target, "apply_parser", "target_symbols");
     require_dict(keywords, "apply_parser", "keywords");
-    dprint(mod, "keywords:", keywords);
+    if (!pyglue::debug_quiet(mod)) dprint(mod, "keywords:", keywords);
     const Symbols tgt = symbols_of(target, "apply_parser", "target_symbols");
     std::deque<std::u32string> values;  // stable addresses for the composer
     std::size_t piece = 0;
@@ -222,8 +225,46 @@ py::str reshape_validate(py::object self) {
     return py::str(VALIDATE_MESSAGE);
 }
 
+// The whole chain in native code, taken while every piece of it is still
+// the module's own and no debug line can be seen: the same name comes out,
+// without a Python object made on the way. Nothing when it does not apply.
+std::optional<py::object> native_run(py::handle mod, py::object self, py::handle name) {
+    if (!pyglue::debug_quiet(mod)) return std::nullopt;
+    for (const char* global : {"parse_source", "_parse_source", "apply_parser"})
+        if (!pyglue::is_native(mod.attr(global), "reshaper", global)) return std::nullopt;
+    py::object lexer = lexer_of(mod);
+    if (!pyglue::is_native(lexer.attr("symbolizer"), "lexer", "symbolizer") ||
+        !pyglue::is_native(mod.attr("hostkit").attr("presentable"), "nametidy", "presentable"))
+        return std::nullopt;
+    py::object source = self.attr("source_symbols");
+    py::object target = self.attr("target_symbols");
+    if (!PyList_CheckExact(source.ptr()) || !PyList_CheckExact(target.ptr())) return std::nullopt;
+    const std::u32string u = to_u32(name);
+    try {
+        const Symbols src = symbols_of(source, "run", "source_symbols");
+        const Symbols tgt = symbols_of(target, "run", "target_symbols");
+        Symbols text;
+        for (const lexer::Span& span : pyglue::scan_symbols(lexer, u, false))
+            text.emplace_back(u.substr(span.start, span.length));
+        const reshaper::Match found = reshaper::match(src, text, current_brackets(mod));
+        if (!found.msg.empty()) return py::reinterpret_borrow<py::object>(name);
+        std::unordered_map<std::u32string, std::u32string> values;
+        for (const reshaper::Store& store : found.stores) values[store.keyword] = reshaper::joined(text, store.value);
+        const reshaper::Composition c = reshaper::compose(tgt, [&](const std::u32string& symbol) {
+            const auto it = values.find(symbol);
+            return it == values.end() ? nullptr : &it->second;
+        });
+        return from_u32(c.start_symbol + nametidy::presentable(c.body) + c.end_symbol);
+    } catch (py::error_already_set& e) {
+        if (!e.matches(PyExc_Exception)) throw;
+    } catch (const std::exception&) {
+    }
+    return py::reinterpret_borrow<py::object>(name);  // a name that does not fit stays as it is
+}
+
 py::object reshape_run(py::handle mod, py::object self, py::object name) {
     pyglue::require_str(name, "run", "name");
+    if (std::optional<py::object> quick = native_run(mod, self, name)) return *quick;
     dprint(mod, "reshape!! name:", name);
     py::object msg = py::str("");
     py::object newname;
@@ -250,6 +291,7 @@ py::object reshape_run(py::handle mod, py::object self, py::object name) {
         newname = name;
         msg = py::str(e.what());
     }
+    if (pyglue::debug_quiet(mod)) return newname;  // what follows is only shown
     if (pyglue::truth(msg)) dprint(mod, pyglue::concat("can't create newname for: '", name, "' - ", msg));
     // The tidied form is only shown; a tidier that fails on it must not turn
     // a kept name into a failure.

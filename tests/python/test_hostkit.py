@@ -96,3 +96,14 @@ def test_dashes_are_safe_inside_a_character_class():
     assert all(pattern.fullmatch(c) for c in hostkit.DASHES)
     assert not pattern.fullmatch("-") and not pattern.fullmatch("y")
     assert hostkit.LONG_DASH in hostkit.DASHES
+
+
+def test_dprint_is_the_native_printer(monkeypatch):
+    import debugline
+    assert hostkit.dprint is debugline.dprint
+    monkeypatch.delenv(hostkit.DEBUG_VARIABLE, raising=False)
+    assert debugline.enabled() is False
+    monkeypatch.setenv(hostkit.DEBUG_VARIABLE, "")
+    assert debugline.enabled() is False
+    monkeypatch.setenv(hostkit.DEBUG_VARIABLE, "yes")
+    assert debugline.enabled() is True

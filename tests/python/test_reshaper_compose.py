@@ -237,3 +237,35 @@ def test_documentation():
         "Note that this rquires additional paramrters: tee source and target name syntaxes"]
     assert [n for n in vars(Reshape) if not n.startswith("__") or n == "__init__"] == [
         "__init__", "validate", "run"]
+
+
+@pytest.mark.parametrize("source, target", [
+    ("a - b", "b - a"), ("a, b", "b a"), ("title (series) - author", "author ~ [series] title"),
+    ("a - (b)", "b a"), ("a (b)", "(b) a."), ("name", "name"), ("a b", "b a"), ("-a", "a"),
+])
+@pytest.mark.parametrize("name", [
+    "Lee - Notes", "Smith, John H.", "Report (Issue 2) - Finance", "Report - Finance", "x - y",
+    "x (y (z) w)", "", "   ", "caf\u00e9 - na\u00efve", "a<=b - c", "Notes",
+])
+def test_quiet_runs_give_what_the_traced_path_gives(monkeypatch, source, target, name):
+    """Without anyone listening, run takes a native shortcut; it must agree."""
+    reshape = Reshape(config(source, target))
+    quiet = reshape.run(name)
+    monkeypatch.setattr(reshaper, "dprint", lambda *args: None)  # now the traced path
+    assert reshape.run(name) == quiet
+
+
+@pytest.mark.parametrize("change", ["special", "brackets"])
+def test_the_shortcut_sees_the_lexers_settings(monkeypatch, no_special_tokens, change):
+    reshape = Reshape(config("a [b]", "b - a"))
+    name = "x [y]<=z" if change == "special" else "x (y)"
+    before = reshape.run(name)
+    if change == "special":
+        lexer.SPECIAL_TOKENS.append("]<=")
+    else:
+        monkeypatch.setattr(lexer, "OPEN_BRACKETS", "(")
+        monkeypatch.setattr(lexer, "CLOSE_BRACKETS", ")")
+    quiet = reshape.run(name)
+    assert quiet != before
+    monkeypatch.setattr(reshaper, "dprint", lambda *args: None)
+    assert reshape.run(name) == quiet
