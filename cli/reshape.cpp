@@ -198,6 +198,7 @@ int run_undo(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);  // one line per entry: let the stream buffer them
     const Options o = parse_options(argc, argv);
     if (o.undo) return run_undo(o);
     const reshaper::Transformer check(folderwalk::decode(o.source), folderwalk::decode(o.target));

@@ -1,5 +1,6 @@
 #include "disk.hpp"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -171,6 +172,23 @@ std::string real_path(const std::string& path) {
     std::string out(resolved);
     std::free(resolved);
     return out;
+}
+
+std::optional<std::unordered_set<std::string>> names_in(const Folder& folder) {
+    const int fd = fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) return std::nullopt;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return std::nullopt;
+    }
+    std::unordered_set<std::string> names;
+    errno = 0;
+    while (const dirent* entry = readdir(dir)) names.insert(entry->d_name);
+    const bool complete = errno == 0;
+    closedir(dir);
+    if (!complete) return std::nullopt;
+    return names;
 }
 
 std::size_t name_max(const Folder& folder) {

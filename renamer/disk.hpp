@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_set>
 
 namespace renamer {
 
@@ -83,6 +84,9 @@ bool make_folders(const std::string& path);
 
 // The absolute path with links resolved, or "" when it does not exist.
 std::string real_path(const std::string& path);
+
+// The names in a folder, or nothing when it cannot be read to the end.
+std::optional<std::unordered_set<std::string>> names_in(const Folder& folder);
 
 // The longest name, in bytes, that the folder's file system takes.
 std::size_t name_max(const Folder& folder);

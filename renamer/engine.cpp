@@ -180,14 +180,18 @@ private:
 
     // A target may exist only while an entry of the batch moves away from
     // it; refusing one entry can take that away from another, so repeat.
+    // For many entries the folder is read once, so that a free name costs
+    // no look-up; a name that is there is still looked at closely.
     void refuse_taken_targets(const Folder& folder, std::vector<Accepted>& accepted) {
+        constexpr std::size_t READ_FOLDER_FROM = 32;
+        const auto listing = accepted.size() >= READ_FOLDER_FROM ? names_in(folder) : std::nullopt;
         bool changed = true;
         while (changed) {
             changed = false;
             std::set<std::string> leaving;
             for (const Accepted& a : accepted) leaving.insert(a.name);
             for (const Accepted& a : accepted) {
-                if (leaving.count(a.target)) continue;
+                if (leaving.count(a.target) || (listing && !listing->count(a.target))) continue;
                 const std::optional<Fingerprint> there = fingerprint(folder, a.target);
                 if (there && !there->same_entry(a.fp)) {  // the same entry: a change of letter case
                     refuse(a.request, "a file or folder of that name exists");
