@@ -16,10 +16,7 @@ using pyglue::method;
 
 namespace {
 
-template <typename... Args>
-void dprint(py::handle mod, Args&&... args) {
-    mod.attr("dprint")(std::forward<Args>(args)...);
-}
+using pyglue::dprint;
 
 // The host's progress callback, when one is set.
 void progress(py::handle self, py::handle message) {

@@ -147,6 +147,13 @@ inline bool is_native(py::handle current, const char* module_name, const char* n
     return original && current.ptr() == original;
 }
 
+// A debug line through the module's `dprint`, looked up at every call so
+// that a replacement takes effect.
+template <typename... Args>
+void dprint(py::handle module, Args&&... args) {
+    module.attr("dprint")(std::forward<Args>(args)...);
+}
+
 // True while a module's `dprint` is still the native printer and it is
 // switched off: then nobody can see a debug line, and building one can be
 // skipped without changing what a replaced printer would receive.

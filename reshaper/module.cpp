@@ -21,18 +21,13 @@ using namespace reshaper::texts;
 
 namespace {
 
+using pyglue::dprint;
+
 const char* const RESHAPE_DOC =
     "The function to be called when a Reformat operaitons is requested\n"
     "Note that this rquires additional paramrters: tee source and target name syntaxes";
 
 const char* const VALIDATE_MESSAGE = "You must specify bith the source and the target formats";
-
-// The module's `dprint`, looked up at every call so that a replacement
-// takes effect.
-template <typename... Args>
-void dprint(py::handle mod, Args&&... args) {
-    mod.attr("dprint")(std::forward<Args>(args)...);
-}
 
 Symbols symbols_of(py::handle list, const char* func, const char* arg) {
     Symbols out;

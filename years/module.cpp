@@ -11,10 +11,7 @@ using pyglue::concat;
 
 namespace {
 
-template <typename... Args>
-void dprint(py::handle mod, Args&&... args) {
-    mod.attr("dprint")(std::forward<Args>(args)...);
-}
+using pyglue::dprint;
 
 py::str num(py::handle value) { return py::str(value); }
 

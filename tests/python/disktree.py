@@ -2,6 +2,7 @@
 their names to their contents, to compare before and after renames."""
 
 import os
+import types
 
 
 def make(root, layout):
@@ -40,3 +41,17 @@ def moved(before, renames):
         new = [renames.get("/".join(parts[:k + 1]), part) for k, part in enumerate(parts)]
         after["/".join(new) + ("/" if path.endswith("/") else "")] = contents
     return after
+
+
+def touch(folder, *names):
+    """Empty files at the given relative paths."""
+    for name in names:
+        path = os.path.join(folder, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        open(path, "w").close()
+
+
+def tree_config(location, pattern="", folders=False, recursive=True):
+    """The settings a file tree reads."""
+    return types.SimpleNamespace(location=str(location), pattern=pattern, folders=folders,
+                                 recursive=recursive)

@@ -15,3 +15,20 @@ class Recorder:
     @property
     def labels(self):
         return [call[0] for call in self.calls]
+
+
+
+class ModalDialog:
+    """Stands in for a toolkit dialog class: records what each one was made
+    with, and answers ShowModal with `answer`."""
+    made = []
+    answer = 5100  # wx.ID_OK
+
+    def __init__(self, *args, **kwargs):
+        type(self).made.append(args)
+
+    def ShowModal(self):
+        return type(self).answer
+
+    def Destroy(self):
+        pass

@@ -9,37 +9,27 @@ import basewindow
 import hostkit
 import reshaper
 from disktree import make, moved, snapshot
-from fakes import Recorder
+from fakes import ModalDialog, Recorder
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
-class FakeMessageDialog:
-    shown = []
+class FakeMessageDialog(ModalDialog):
+    made = []
 
-    def __init__(self, parent, message, caption, style=wx.OK):
-        FakeMessageDialog.shown.append({"message": message, "caption": caption, "style": style})
-
-    def ShowModal(self):
-        return wx.ID_OK
-
-    def Destroy(self):
-        pass
+    @classmethod
+    def shown(cls):
+        return [{"message": m, "caption": c, "style": s[0] if s else wx.OK}
+                for _, m, c, *s in cls.made]
 
 
-class Confirming:
+class Confirming(ModalDialog):
     """Stands in for the rename dialog and answers it."""
-    answer = wx.ID_OK
-    listed = []
+    made = []
 
-    def __init__(self, parent, entries):
-        Confirming.listed.append(entries)
-
-    def ShowModal(self):
-        return Confirming.answer
-
-    def Destroy(self):
-        pass
+    @classmethod
+    def listed(cls):
+        return [entries for _, entries in cls.made]
 
 
 @pytest.fixture
@@ -50,7 +40,7 @@ def window(tmp_path, monkeypatch):
     monkeypatch.setattr(wx, "MessageDialog", FakeMessageDialog)
     monkeypatch.setattr(basewindow, "RenameDialog", Confirming)
     monkeypatch.setattr(reshaper, "dprint", Recorder())
-    FakeMessageDialog.shown, Confirming.listed, Confirming.answer = [], [], wx.ID_OK
+    FakeMessageDialog.made, Confirming.made, Confirming.answer = [], [], wx.ID_OK
     frames = []
 
     def open_window():
@@ -190,7 +180,7 @@ HELP_LINES = [
 def test_help_text(window):
     frame = window()
     frame.on_help(None)
-    shown = FakeMessageDialog.shown[-1]
+    shown = FakeMessageDialog.shown()[-1]
     assert shown["message"] == "\n".join(HELP_LINES) + "\n\n"
     assert (shown["caption"], shown["style"]) == ("About tool.py", wx.OK)
     assert reshaper.dprint.calls[-1] == ("messaging help",)
@@ -217,7 +207,7 @@ def test_help_examples_come_out_as_stated(source, target, name_line, result_line
 def test_about_text(window):
     frame = window()
     frame.on_about(None)
-    shown = FakeMessageDialog.shown[-1]
+    shown = FakeMessageDialog.shown()[-1]
     lines = shown["message"].split("\n")
     assert lines[:10] == [
         "tool.exe", "", "version 1.1", "",
@@ -258,7 +248,7 @@ def test_a_whole_round(window, tmp_path):
     by_name["sub"].checkbox.Set3StateValue(wx.CHK_UNCHECKED)  # keep the folder's name
     by_name["Plain.txt"].proposed.SetValue("Plain text.txt")  # an edited proposal
     frame.execute()
-    listed = {e["path"]: (e["new"], e["status"]) for e in Confirming.listed[-1]}
+    listed = {e["path"]: (e["new"], e["status"]) for e in Confirming.listed()[-1]}
     assert listed["Lee - Notes.txt"] == ("Notes - Lee.txt", "rename")
     assert listed["Plain.txt"] == ("Plain text.txt", "rename")
     assert "sub" not in listed
@@ -300,9 +290,9 @@ def test_refusals_are_listed_and_reported(window, tmp_path):
     by_name = {row.name: row for row in reshaper_rows()}
     by_name["x.txt"].proposed.SetValue("b - a.txt")  # a name another file has
     frame.execute()
-    statuses = {e["path"]: e["status"] for e in Confirming.listed[-1]}
+    statuses = {e["path"]: e["status"] for e in Confirming.listed()[-1]}
     assert statuses == {"a - b.txt": "refused", "b - a.txt": "refused", "x.txt": "refused"}
-    assert "Refused" in FakeMessageDialog.shown[-1]["message"]
+    assert "Refused" in FakeMessageDialog.shown()[-1]["message"]
 
 
 def test_nothing_checked(window, tmp_path):
@@ -310,8 +300,8 @@ def test_nothing_checked(window, tmp_path):
     make(folder, LIBRARY)
     frame = open_on(window, folder)
     frame.execute()
-    assert Confirming.listed == []
-    assert FakeMessageDialog.shown[-1]["message"].startswith("Nothing to rename")
+    assert Confirming.listed() == []
+    assert FakeMessageDialog.shown()[-1]["message"].startswith("Nothing to rename")
 
 
 def test_settings_persist(window, tmp_path):

@@ -1,49 +1,28 @@
 import os
 import pstats
 import re
-import types
 
 import pytest
 import wx
 
 import dirscan
 import fileitem
-from fakes import Recorder
+from disktree import touch, tree_config as config
+from fakes import ModalDialog, Recorder
 from fileitem import Fileitem
 from rows import click, grid_row, right_click
 
 ON, OFF, MIXED = wx.CHK_CHECKED, wx.CHK_UNCHECKED, wx.CHK_UNDETERMINED
 
 
-def touch(folder, *names):
-    for name in names:
-        path = os.path.join(folder, name)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        open(path, "w").close()
-
-
-def config(location, pattern="", folders=False, recursive=True):
-    return types.SimpleNamespace(location=str(location), pattern=pattern, folders=folders,
-                                 recursive=recursive)
-
-
-class FakeDialog:
-    shown = []
-
-    def __init__(self, parent, message, caption, style):
-        FakeDialog.shown.append((parent, message, caption, style))
-
-    def ShowModal(self):
-        return wx.ID_OK
-
-    def Destroy(self):
-        pass
+class FakeDialog(ModalDialog):
+    made = []
 
 
 @pytest.fixture
 def tree_of(panes, monkeypatch):
     monkeypatch.setattr(dirscan, "TIMING", False)
-    FakeDialog.shown = []
+    FakeDialog.made = []
     monkeypatch.setattr(dirscan.wx, "MessageDialog", FakeDialog)
 
     def make(location, transform=str.upper, messages=None, **settings):
@@ -182,7 +161,7 @@ def test_nothing_found(tree_of, tmp_path, panes, monkeypatch, settings, text):
     monkeypatch.setattr(dirscan.hostkit, "scriptname", lambda: "tool.py")
     messages = Recorder()
     tree_of(tmp_path, messages=messages, **settings)
-    assert FakeDialog.shown == [(panes.left, text, "tool.py file selection", wx.OK | wx.CENTRE)]
+    assert FakeDialog.made == [(panes.left, text, "tool.py file selection", wx.OK | wx.CENTRE)]
     assert messages.calls[-1] == ("0 files loaded",)
     assert rows() == []
 
@@ -190,7 +169,7 @@ def test_nothing_found(tree_of, tmp_path, panes, monkeypatch, settings, text):
 def test_missing_location_is_not_an_error(tree_of, tmp_path):
     messages = Recorder()
     tree_of(tmp_path / "nowhere", messages=messages)
-    assert FakeDialog.shown and messages.calls[-1] == ("0 files loaded",)
+    assert FakeDialog.made and messages.calls[-1] == ("0 files loaded",)
 
 
 def test_timing_line(panes, tmp_path, capsys):

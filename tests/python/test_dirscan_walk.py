@@ -1,24 +1,12 @@
 import os
-import types
 
 import pytest
 
 import dirscan
 import fileitem
+from disktree import touch, tree_config as config
 from fakes import Recorder
 from walkoracle import expected_names, visited_directories
-
-
-def touch(folder, *names):
-    for name in names:
-        path = os.path.join(folder, name)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        open(path, "w").close()
-
-
-def config(location, pattern="", folders=False, recursive=True):
-    return types.SimpleNamespace(location=str(location), pattern=pattern, folders=folders,
-                                 recursive=recursive)
 
 
 @pytest.fixture
