@@ -1,7 +1,12 @@
+import faulthandler
 import os
 import sys
 
 import pytest
+
+# A session that stalls (the toolkit waiting on a display that does not
+# answer, say) prints every thread's stack long before scripts/test gives up.
+faulthandler.dump_traceback_later(300)
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 for folder in (os.path.join(ROOT, "host"), os.path.join(ROOT, "build", "python")):
