@@ -336,3 +336,24 @@ def test_operations_before_a_build(panes, tmp_path):
         tree.set_all_checkboxes(ON)
     with pytest.raises(AttributeError):
         tree.dump()
+
+
+def test_panes_are_out_of_sight_while_rows_are_added(tree_of, tmp_path, panes, monkeypatch):
+    touch(tmp_path, *[f"{i:03d}.txt" for i in range(60)])
+    seen = []
+    monkeypatch.setattr(dirscan.wx, "Yield", lambda: seen.append(
+        (panes.left.IsShown(), panes.right.IsShown())))
+    tree_of(tmp_path, messages=Recorder())
+    assert seen == [(False, False)]
+    assert panes.left.IsShown() and panes.right.IsShown()
+
+
+def test_panes_come_back_after_a_failed_build(tree_of, tmp_path, panes):
+    touch(tmp_path, "a.txt")
+
+    def broken(name):
+        raise KeyError(name)
+
+    with pytest.raises(KeyError):
+        tree_of(tmp_path, transform=broken)
+    assert panes.left.IsShown() and panes.right.IsShown()
