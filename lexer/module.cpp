@@ -34,11 +34,7 @@ std::vector<std::u32string> specials_for_classify(py::handle module) {
 
 py::list symbolize(py::handle module, py::handle text, bool whitespace) {
     pyglue::require_str(text, "symbolizer", "text");
-    const std::vector<lexer::Span> spans = pyglue::scan_symbols(module, to_u32(text), whitespace);
-    py::list out(spans.size());
-    for (std::size_t i = 0; i < spans.size(); ++i)
-        out[i] = pyglue::substring(text, spans[i].start, spans[i].length);
-    return out;
+    return pyglue::symbol_list(module, text, whitespace);
 }
 
 Token make_token(py::handle module, py::handle text, py::handle toktype) {

@@ -47,4 +47,12 @@ inline std::vector<lexer::Span> scan_symbols(py::handle lexer_module, const std:
     return spans;
 }
 
+// The symbols of the str `text` as a new list of its slices.
+inline py::list symbol_list(py::handle lexer_module, py::handle text, bool whitespace) {
+    const std::vector<lexer::Span> spans = scan_symbols(lexer_module, to_u32(text), whitespace);
+    py::list out(spans.size());
+    for (std::size_t i = 0; i < spans.size(); ++i) out[i] = substring(text, spans[i].start, spans[i].length);
+    return out;
+}
+
 }  // namespace pyglue

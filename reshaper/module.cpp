@@ -4,12 +4,12 @@
 // argument checks and the look-ups of module globals at every use.
 #include <deque>
 #include <optional>
-#include <unordered_map>
 
 #include "nametidy/tidy.hpp"
 #include "pyglue/lexer_scan.hpp"
 #include "pyglue/pyglue.hpp"
 #include "reshaper/matching.hpp"
+#include "reshaper/transformer.hpp"
 #include "reshaper/window.hpp"
 
 namespace py = pybind11;
@@ -26,8 +26,6 @@ using pyglue::dprint;
 const char* const RESHAPE_DOC =
     "The function to be called when a Reformat operaitons is requested\n"
     "Note that this rquires additional paramrters: tee source and target name syntaxes";
-
-const char* const VALIDATE_MESSAGE = "You must specify bith the source and the target formats";
 
 Symbols symbols_of(py::handle list, const char* func, const char* arg) {
     Symbols out;
@@ -116,11 +114,7 @@ py::object name_symbols(py::handle mod, py::handle text) {
     py::object symbolizer = lexer.attr("symbolizer");
     if (!pyglue::is_native(symbolizer, "lexer", "symbolizer"))
         return symbolizer(text, py::arg("whitespace") = false);
-    const std::vector<lexer::Span> spans = pyglue::scan_symbols(lexer, to_u32(text), false);
-    py::list out(spans.size());
-    for (std::size_t i = 0; i < spans.size(); ++i)
-        out[i] = pyglue::substring(text, spans[i].start, spans[i].length);
-    return std::move(out);
+    return pyglue::symbol_list(lexer, text, false);
 }
 
 py::tuple parse_source(py::handle mod, py::handle source, py::handle text) {
@@ -217,7 +211,7 @@ py::str reshape_validate(py::object self) {
     py::object target = cfg.attr("target_format");
     if (pyglue::truth(source) && pyglue::truth(target)) return py::str("");
     py::print(pyglue::concat("validate source: ", py::str(source), ", target: ", py::str(target)));
-    return py::str(VALIDATE_MESSAGE);
+    return py::str(reshaper::MISSING_FORMATS);
 }
 
 // The whole chain in native code, taken while every piece of it is still
@@ -241,20 +235,13 @@ std::optional<py::object> native_run(py::handle mod, py::object self, py::handle
         Symbols text;
         for (const lexer::Span& span : pyglue::scan_symbols(lexer, u, false))
             text.emplace_back(u.substr(span.start, span.length));
-        const reshaper::Match found = reshaper::match(src, text, current_brackets(mod));
-        if (!found.msg.empty()) return py::reinterpret_borrow<py::object>(name);
-        std::unordered_map<std::u32string, std::u32string> values;
-        for (const reshaper::Store& store : found.stores) values[store.keyword] = reshaper::joined(text, store.value);
-        const reshaper::Composition c = reshaper::compose(tgt, [&](const std::u32string& symbol) {
-            const auto it = values.find(symbol);
-            return it == values.end() ? nullptr : &it->second;
-        });
-        return from_u32(c.start_symbol + nametidy::presentable(c.body) + c.end_symbol);
+        const std::u32string newname = reshaper::reshape_symbols(src, tgt, text, current_brackets(mod), u);
+        if (newname != u) return from_u32(newname);
     } catch (py::error_already_set& e) {
         if (!e.matches(PyExc_Exception)) throw;
     } catch (const std::exception&) {
     }
-    return py::reinterpret_borrow<py::object>(name);  // a name that does not fit stays as it is
+    return py::reinterpret_borrow<py::object>(name);  // unchanged: the caller's own object
 }
 
 py::object reshape_run(py::handle mod, py::object self, py::object name) {

@@ -1,6 +1,6 @@
 #include "transformer.hpp"
 
-#include <map>
+#include <unordered_map>
 
 #include "fileitem/rowlogic.hpp"
 #include "lexer/lexer.hpp"
@@ -17,25 +17,29 @@ Transformer::Transformer(std::u32string_view source_format, std::u32string_view 
 
 std::u32string Transformer::validate() const {
     if (!source_format_.empty() && !target_format_.empty()) return U"";
-    return U"You must specify bith the source and the target formats";
+    return std::u32string(std::begin(MISSING_FORMATS), std::end(MISSING_FORMATS) - 1);  // ASCII
 }
 
-std::u32string Transformer::run(std::u32string_view name) const {
-    const Symbols text = lexer::symbolize(name, false);
+std::u32string reshape_symbols(const Symbols& source, const Symbols& target, const Symbols& text,
+                               const Brackets& brackets, std::u32string_view name) {
     Match found;
     try {
-        found = match(source_, text, brackets_);
+        found = match(source, text, brackets);
     } catch (const std::exception&) {
         return std::u32string(name);
     }
     if (!found.msg.empty()) return std::u32string(name);
-    std::map<std::u32string, std::u32string> values;
+    std::unordered_map<std::u32string, std::u32string> values;
     for (const Store& store : found.stores) values[store.keyword] = joined(text, store.value);
-    const Composition c = compose(target_, [&](const std::u32string& symbol) -> const std::u32string* {
+    const Composition c = compose(target, [&](const std::u32string& symbol) -> const std::u32string* {
         const auto it = values.find(symbol);
         return it == values.end() ? nullptr : &it->second;
     });
     return c.start_symbol + nametidy::presentable(c.body) + c.end_symbol;
+}
+
+std::u32string Transformer::run(std::u32string_view name) const {
+    return reshape_symbols(source_, target_, lexer::symbolize(name, false), brackets_, name);
 }
 
 std::u32string Transformer::propose(std::u32string_view entry_name, bool folder) const {
