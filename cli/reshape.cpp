@@ -150,8 +150,7 @@ void for_each_folder(const Options& o, const std::function<void(std::vector<rena
     const wildcard::Pattern pattern(folderwalk::decode(o.pattern));
     const std::string top = o.folder;
     folderwalk::walk(top, [&](const folderwalk::Directory& dir) {
-        std::string relative = dir.path.substr(std::min(top.size(), dir.path.size()));
-        if (!relative.empty() && relative.front() == '/') relative.erase(0, 1);
+        const std::string relative = folderwalk::relative_to(top, dir.path);
         std::vector<std::string> names = o.folders ? dir.dirs : dir.files;
         std::sort(names.begin(), names.end());
         std::vector<renamer::Request> requests;

@@ -127,6 +127,12 @@ void walk(const std::string& top, const std::function<bool(const Directory&)>& v
     }
 }
 
+std::string relative_to(const std::string& top, const std::string& path) {
+    std::string relative = path.substr(std::min(top.size(), path.size()));
+    if (!relative.empty() && relative.front() == '/') relative.erase(0, 1);
+    return relative;
+}
+
 std::u32string decode(std::string_view bytes) {
     std::u32string out;
     out.reserve(bytes.size());
@@ -169,8 +175,7 @@ std::vector<std::u32string> collect_names(const std::string& top, const CollectO
             }
             ++since_progress;
         }
-        std::string relative = dir.path.substr(std::min(top.size(), dir.path.size()));
-        if (!relative.empty() && relative.front() == '/') relative.erase(0, 1);
+        const std::string relative = relative_to(top, dir.path);
         for (const std::string& candidate : options.folders ? dir.dirs : dir.files) {
             const std::u32string name = decode(candidate);
             if (hooks.matches(name)) {

@@ -28,6 +28,10 @@ void walk(const std::string& top, const std::function<bool(const Directory&)>& v
 // `parent` and `name` joined with one slash.
 std::string join(const std::string& parent, const std::string& name);
 
+// The path of a visited directory relative to the walk's `top`, without a
+// leading separator ("" for `top` itself, also when it is a root).
+std::string relative_to(const std::string& top, const std::string& path);
+
 // File-system bytes as the host decodes them.
 std::u32string decode(std::string_view bytes);
 
