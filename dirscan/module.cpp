@@ -199,18 +199,11 @@ public:
         }
     }
     ~PanesHidden() {
-        PyObject *type, *value, *trace;
-        PyErr_Fetch(&type, &value, &trace);  // an error on its way out must survive the clean-up
         for (py::object& pane : hidden_) {
-            if (PyObject* r = PyObject_CallMethod(pane.ptr(), "Show", nullptr)) Py_DECREF(r); else PyErr_Clear();
-            PyObject* parent = PyObject_CallMethod(pane.ptr(), "GetParent", nullptr);
-            if (parent && parent != Py_None) {
-                if (PyObject* r = PyObject_CallMethod(parent, "Layout", nullptr)) Py_DECREF(r); else PyErr_Clear();
-            }
-            Py_XDECREF(parent);
-            PyErr_Clear();
+            pyglue::call_quietly(pane, "Show");
+            py::object parent = pyglue::call_quietly(pane, "GetParent");
+            if (!parent.is_none()) pyglue::call_quietly(parent, "Layout");
         }
-        PyErr_Restore(type, value, trace);
     }
 
 private:

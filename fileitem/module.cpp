@@ -290,12 +290,7 @@ void set_right_click(py::handle mod, py::object self) {
 struct MenuGuard {
     py::object menu;
     ~MenuGuard() {
-        if (!menu) return;
-        PyObject *type, *value, *trace;
-        PyErr_Fetch(&type, &value, &trace);  // an error on its way out must survive the clean-up
-        PyObject* result = PyObject_CallMethod(menu.ptr(), "Destroy", nullptr);
-        if (result) Py_DECREF(result); else PyErr_Clear();
-        PyErr_Restore(type, value, trace);
+        if (menu) pyglue::call_quietly(menu, "Destroy");
     }
 };
 

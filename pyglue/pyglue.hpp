@@ -101,6 +101,18 @@ py::object concat(const Parts&... parts) {
     return out;
 }
 
+// Calls obj.method() from clean-up code: an error already on its way out
+// survives it, and an error of the call itself is dropped. Returns the
+// result, or None when the call failed.
+inline py::object call_quietly(py::handle obj, const char* method) {
+    PyObject *type, *value, *trace;
+    PyErr_Fetch(&type, &value, &trace);
+    PyObject* result = PyObject_CallMethod(obj.ptr(), method, nullptr);
+    if (!result) PyErr_Clear();
+    PyErr_Restore(type, value, trace);
+    return result ? py::reinterpret_steal<py::object>(result) : py::none();
+}
+
 // `a, b, ... = obj` with exactly `count` names, and the host's messages.
 inline std::vector<py::object> unpack(py::handle obj, std::size_t count) {
     PyObject* it = PyObject_GetIter(obj.ptr());
