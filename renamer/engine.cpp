@@ -395,72 +395,79 @@ std::vector<Entry> Batch::apply(const std::string& journal_folder, const Hooks& 
     return result;
 }
 
-UndoResult undo_latest(const std::string& base, const std::string& journal_folder) {
-    UndoResult result;
-    const std::string root = real_path(base);
-    if (root.empty()) return result;
+namespace {
+
+struct Undoable {
+    std::string path;
+    Journal journal;
+};
+
+// The most recent journal of the folder `root` that is not undone yet.
+std::optional<Undoable> latest_undoable(const std::string& root, const std::string& journal_folder) {
+    if (root.empty()) return std::nullopt;
     for (const std::string& path : journals_of(journal_folder, root)) {
         const std::optional<std::string> text = read_file(path);
         std::optional<Journal> journal = text ? parse(*text) : std::nullopt;
-        if (!journal || journal->base != root || journal->undone) continue;
-        result.found = true;
-        std::vector<std::optional<Entry>> by_entry(journal->entries.size());
-        bool clean = true;
-        const auto mark = [&](const Step& s, Status status, const std::string& reason) {
-            const JournalEntry& je = journal->entries[s.entry];
-            std::string dir, name;
-            split_path(je.path, dir, name);
-            std::optional<Entry>& e = by_entry[s.entry];
-            if (!e) e = Entry{joined(dir, je.new_name), name, Status::done, ""};
-            if (status != Status::done && e->status == Status::done) e->status = status, e->reason = reason;
-            if (status != Status::done) clean = false;
-        };
-        // From the last step back: the disk says where each moved entry is;
-        // the log only tells a step that was done from one never reached.
-        for (std::size_t i = journal->steps.size(); i-- > 0;) {
-            const Step& s = journal->steps[i];
-            std::string reason;
-            Folder folder = open_folder(root, s.dir, reason);
-            if (!folder.open()) {
-                if (journal->logged_done.count(i)) mark(s, Status::refused, reason);
-                continue;
-            }
-            const std::optional<Fingerprint> at_to = fingerprint(folder, s.to);
-            if (at_to && at_to->id == s.moved) {
-                const int error = rename_noreplace(folder, s.to, s.from);
-                if (error == 0)
-                    mark(s, Status::done, "");
-                else
-                    mark(s, Status::failed,
-                         error == EEXIST ? "the old name " + s.from + " is taken" : std::strerror(error));
-                continue;
-            }
-            const std::optional<Fingerprint> at_from = fingerprint(folder, s.from);
-            if (at_from && at_from->id == s.moved) continue;  // never happened, or rolled back
-            if (journal->logged_done.count(i))
-                mark(s, Status::refused, joined(s.dir, s.to) + " has changed since the batch");
+        if (journal && journal->base == root && !journal->undone) return Undoable{path, std::move(*journal)};
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+UndoResult undo_latest(const std::string& base, const std::string& journal_folder) {
+    UndoResult result;
+    const std::string root = real_path(base);
+    std::optional<Undoable> latest = latest_undoable(root, journal_folder);
+    if (!latest) return result;
+    result.found = true;
+    const Journal& journal = latest->journal;
+    std::vector<std::optional<Entry>> by_entry(journal.entries.size());
+    bool clean = true;
+    const auto mark = [&](const Step& s, Status status, const std::string& reason) {
+        const JournalEntry& je = journal.entries[s.entry];
+        std::string dir, name;
+        split_path(je.path, dir, name);
+        std::optional<Entry>& e = by_entry[s.entry];
+        if (!e) e = Entry{joined(dir, je.new_name), name, Status::done, ""};
+        if (status != Status::done && e->status == Status::done) e->status = status, e->reason = reason;
+        if (status != Status::done) clean = false;
+    };
+    // From the last step back: the disk says where each moved entry is;
+    // the log only tells a step that was done from one never reached.
+    for (std::size_t i = journal.steps.size(); i-- > 0;) {
+        const Step& s = journal.steps[i];
+        std::string reason;
+        Folder folder = open_folder(root, s.dir, reason);
+        if (!folder.open()) {
+            if (journal.logged_done.count(i)) mark(s, Status::refused, reason);
+            continue;
         }
-        for (std::optional<Entry>& e : by_entry)
-            if (e) result.entries.push_back(std::move(*e));
-        if (clean) {
-            AppendFile log(path);
-            log.append("undone");
-            log.sync();
+        const std::optional<Fingerprint> at_to = fingerprint(folder, s.to);
+        if (at_to && at_to->id == s.moved) {
+            const int error = rename_noreplace(folder, s.to, s.from);
+            if (error == 0)
+                mark(s, Status::done, "");
+            else
+                mark(s, Status::failed, error == EEXIST ? "the old name " + s.from + " is taken" : std::strerror(error));
+            continue;
         }
-        return result;
+        const std::optional<Fingerprint> at_from = fingerprint(folder, s.from);
+        if (at_from && at_from->id == s.moved) continue;  // never happened, or rolled back
+        if (journal.logged_done.count(i)) mark(s, Status::refused, joined(s.dir, s.to) + " has changed since the batch");
+    }
+    for (std::optional<Entry>& e : by_entry)
+        if (e) result.entries.push_back(std::move(*e));
+    if (clean) {
+        AppendFile log(latest->path);
+        log.append("undone");
+        log.sync();
     }
     return result;
 }
 
 bool can_undo(const std::string& base, const std::string& journal_folder) {
-    const std::string root = real_path(base);
-    if (root.empty()) return false;
-    for (const std::string& path : journals_of(journal_folder, root)) {
-        const std::optional<std::string> text = read_file(path);
-        const std::optional<Journal> journal = text ? parse(*text) : std::nullopt;
-        if (journal && journal->base == root && !journal->undone) return true;
-    }
-    return false;
+    return latest_undoable(real_path(base), journal_folder).has_value();
 }
 
 }  // namespace renamer
