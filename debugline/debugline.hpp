@@ -6,8 +6,10 @@
 
 namespace debugline {
 
+inline constexpr char VARIABLE[] = "RESHAPER_DEBUG";
+
 inline bool enabled() {
-    const char* value = std::getenv("RESHAPER_DEBUG");
+    const char* value = std::getenv(VARIABLE);
     return value && *value;
 }
 

@@ -25,4 +25,5 @@ PYBIND11_MODULE(debugline, m) {
         "value (a string as it is, anything else as its repr) after a blank.");
     pyglue::keep_native(m, "dprint");
     m.def("enabled", &debugline::enabled, "Whether debug lines are written now.");
+    m.attr("VARIABLE") = debugline::VARIABLE;
 }
