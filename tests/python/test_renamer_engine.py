@@ -152,14 +152,19 @@ def test_journal_lives_outside_the_folder(base, journals):
 
 
 def test_undo_refuses_a_step_whose_file_changed(base):
-    make(base, ["a", "b"])
+    make(base, ["a", "b", "c"])
+    renamer.plan(str(base), [("c", "z")]).apply()
     renamer.plan(str(base), [("a", "x"), ("b", "y")]).apply()
     os.unlink(base / "x")
     make(base, ["x"])  # another file under the new name
     undone = renamer.undo(str(base))
-    assert {e["path"]: e["status"] for e in undone} == {"x": "refused", "y": "done"}
-    assert snapshot(base) == {"x": "contents of x", "b": "contents of b"}
-    assert renamer.can_undo(str(base))  # kept for another try
+    assert {e["path"]: (e["status"], e["reason"]) for e in undone} == {
+        "x": ("refused", "x has changed since the batch"), "y": ("done", "")}
+    assert snapshot(base) == {"x": "contents of x", "b": "contents of b", "z": "contents of c"}
+    # The changed entry stays refused; the batch before is next, not stuck.
+    assert statuses(renamer.undo(str(base))) == [("z", "done")]
+    assert snapshot(base) == {"x": "contents of x", "b": "contents of b", "c": "contents of c"}
+    assert not renamer.can_undo(str(base))
 
 
 def test_undo_never_replaces_a_new_file_of_the_old_name(base):
@@ -167,7 +172,7 @@ def test_undo_never_replaces_a_new_file_of_the_old_name(base):
     renamer.plan(str(base), [("a", "b")]).apply()
     make(base, ["a"])
     undone = renamer.undo(str(base))
-    assert undone[0]["status"] == "failed"
+    assert (undone[0]["status"], undone[0]["reason"]) == ("refused", "the old name a is taken")
     assert snapshot(base) == {"a": "contents of a", "b": "contents of a"}
 
 
