@@ -104,9 +104,9 @@ std::optional<JournalStore> JournalStore::open(const std::string& path, std::str
     return JournalStore(path, std::move(folder));
 }
 
-bool JournalStore::lock(std::string& reason) {
+bool JournalStore::lock(std::string& reason, std::chrono::milliseconds patience) {
     using namespace std::chrono_literals;
-    const auto give_up = std::chrono::steady_clock::now() + 10s;
+    const auto give_up = std::chrono::steady_clock::now() + patience;
     while (flock(folder_.fd(), LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR) {
             reason = "the journal folder " + path_ + " cannot be locked: " + std::strerror(errno);

@@ -4,6 +4,7 @@
 // in it (a lock), which also keeps batches' sequence numbers unique.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -28,9 +29,9 @@ public:
     const std::string& path() const { return path_; }
     const Folder& folder() const { return folder_; }
 
-    // Takes the lock for the life of the store, waiting a few seconds for
-    // another process to finish. False, with `reason` set, when it cannot.
-    bool lock(std::string& reason);
+    // Takes the lock for the life of the store, waiting up to `patience`
+    // for another process to finish. False, with `reason` set, when it cannot.
+    bool lock(std::string& reason, std::chrono::milliseconds patience = std::chrono::seconds(10));
 
     // Writes a new journal for `journal.base` (giving it the next sequence
     // number) and makes it durable; returns its file name, or "" with
