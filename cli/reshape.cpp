@@ -180,19 +180,25 @@ void for_each_folder(const Options& o, const std::function<void(std::vector<rena
 }
 
 #ifdef RESHAPE_FAULT_HOOKS
-// Test builds only: make step N fail, or kill the process before it.
+// Test builds only: before step N, make it fail, kill the process, or send
+// it SIGTERM as a user would.
 void add_fault_hooks(renamer::Hooks& hooks) {
-    const char* fail = std::getenv("RESHAPE_TEST_FAIL_AT_STEP");
-    const char* kill = std::getenv("RESHAPE_TEST_KILL_AT_STEP");
-    const long fail_at = fail ? std::atol(fail) : -1;
-    const long kill_at = kill ? std::atol(kill) : -1;
-    if (fail_at >= 0 || kill_at >= 0)
+    const auto step_of = [](const char* variable) {
+        const char* value = std::getenv(variable);
+        return value ? std::atol(value) : -1;
+    };
+    const long fail_at = step_of("RESHAPE_TEST_FAIL_AT_STEP");
+    const long kill_at = step_of("RESHAPE_TEST_KILL_AT_STEP");
+    const long signal_at = step_of("RESHAPE_TEST_SIGNAL_AT_STEP");
+    if (fail_at >= 0 || kill_at >= 0 || signal_at >= 0)
         hooks.before_step = [=](std::size_t step) {
-            if (static_cast<long>(step) == kill_at) {
+            const long at = static_cast<long>(step);
+            if (at == kill_at) {
                 std::cout.flush();
                 raise(SIGKILL);
             }
-            if (static_cast<long>(step) == fail_at) throw renamer::StepFailure("injected failure");
+            if (at == signal_at) raise(SIGTERM);
+            if (at == fail_at) throw renamer::StepFailure("injected failure");
         };
 }
 #else

@@ -211,3 +211,31 @@ def test_names_outside_the_file_system_encoding(base):
 def test_argument_errors(call):
     with pytest.raises((TypeError, ValueError)):
         call()
+
+
+def test_undo_preview_lists_what_undo_would_do_and_changes_nothing(base):
+    make(base, ["a", "b", "c"])
+    renamer.plan(str(base), [("a", "b"), ("b", "a"), ("c", "d")]).apply()
+    make(base, ["c"])  # the old name of d is taken again
+    before = snapshot(base)
+    preview = renamer.undo_preview(str(base))
+    assert snapshot(base) == before
+    assert sorted((e["path"], e["new"], e["status"], e["reason"]) for e in preview) == [
+        ("a", "b", "rename", ""), ("b", "a", "rename", ""),
+        ("d", "c", "refused", "the old name c is taken")]
+    assert renamer.undo_preview(str(base / "nowhere")) is None
+
+
+def test_nothing_to_undo_after_a_batch_that_changed_nothing(base):
+    make(base, ["a", "b"])
+    renamer.plan(str(base), [("a", "b")]).apply()  # refused: b exists
+    assert not renamer.can_undo(str(base))
+    assert renamer.undo(str(base)) is None and renamer.undo_preview(str(base)) is None
+
+
+def test_an_unusable_journal_folder_is_an_os_error(base, journals):
+    journals.parent.mkdir(parents=True)
+    journals.write_text("in the way")
+    with pytest.raises(OSError, match="^the journal folder .* is not a folder$"):
+        renamer.undo(str(base))
+    assert not renamer.can_undo(str(base))
