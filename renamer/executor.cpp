@@ -10,8 +10,8 @@ namespace renamer {
 std::string failure_text(int error) {
     if (error == EEXIST) return "a file or folder of that name appeared";
     if (error == ENOTSUP)
-        return "the file system cannot rename without the risk of replacing another entry "
-               "(it supports neither RENAME_NOREPLACE nor hard links)";
+        return "the file system offers no rename that cannot replace another entry "
+               "(no RENAME_NOREPLACE, and no hard link for this entry)";
     return std::strerror(error);
 }
 
