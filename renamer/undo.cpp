@@ -110,6 +110,11 @@ UndoPlan plan_undo(const std::string& root, const Journal& journal) {
     return plan;
 }
 
+bool is_parked(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return is_temporary_name(slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
 // The old name is what undo wants back; say so when it is taken.
 void word_for_undo(std::vector<Entry>& entries) {
     for (Entry& e : entries)
@@ -168,10 +173,13 @@ UndoResult run(const std::string& base, const std::string& journal_folder, const
             }
             first = end;
         }
-        const bool failed = std::any_of(result.entries.begin(), result.entries.end(),
-                                        [](const Entry& e) { return e.status == Status::failed; });
-        // Refused entries stay as they are for good; failures may pass.
-        if (!failed) AppendFile(store->folder(), target->name).append("undone");
+        // Refused entries stay as they are for good, and the next undo goes
+        // to the batch before; but a failure may pass, and an entry waiting
+        // at a temporary name must stay within reach of the next undo.
+        const bool settled = std::none_of(result.entries.begin(), result.entries.end(), [](const Entry& e) {
+            return e.status == Status::failed || (e.status != Status::done && is_parked(e.path));
+        });
+        if (settled) AppendFile(store->folder(), target->name).append("undone");
     }
     result.entries.insert(result.entries.end(), target->plan.settled.begin(), target->plan.settled.end());
     return result;

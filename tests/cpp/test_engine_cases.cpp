@@ -273,3 +273,43 @@ TEST(Journal, ALogThatCannotGrowStopsTheBatchAfterTheUnitUnderWay) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Rollback, AnEntryThatCannotBeNamedBackIsReportedWhereItIs) {
+    Folders f;
+    disktree::make(f.base(), {"a", "b"});
+    renamer::Hooks hooks;
+    hooks.before_step = [&](std::size_t step) {
+        if (step != 2) return;
+        disktree::make(f.base(), {"b"});  // another program takes the name mid-cycle
+        throw renamer::StepFailure("injected failure");
+    };
+    const std::vector<renamer::Entry> result =
+        renamer::Batch(f.base(), requests({{"a", "b"}, {"b", "a"}}), f.journals()).apply(hooks);
+    const disktree::Snapshot after = snapshot(f.base());
+    std::string parked;
+    for (const auto& [path, text] : after)
+        if (renamer::is_temporary_name(path)) parked = path;
+    ASSERT_FALSE(parked.empty());
+    EXPECT_EQ(after, (disktree::Snapshot{{"a", "contents of b"}, {"b", "contents of b"}, {parked, "contents of a"}}));
+    const std::string reason = "injected failure; it is left at a, since it could not be named back to b (a file or "
+                               "folder of that name appeared); it is left at " + parked +
+                               ", since it could not be named back to a (a file or folder of that name appeared)";
+    EXPECT_EQ(result[0].reason, reason);
+    EXPECT_EQ(result[1].reason, reason);
+    // Undo cannot free the names either, and says where the entry waits.
+    const renamer::UndoResult undone = renamer::undo_latest(f.base(), f.journals());
+    std::map<std::string, std::string> reasons;
+    for (const renamer::Entry& e : undone.entries) reasons[e.path + " -> " + e.new_name] = e.reason;
+    EXPECT_EQ(reasons, (std::map<std::string, std::string>{{parked + " -> a", "the old name a is taken"},
+                                                           {"a -> b", "the old name b is taken"}}));
+    // Once the intruder is gone, the next undo brings the parked entry back.
+    unlink((f.base() + "/b").c_str());
+    const renamer::UndoResult again = renamer::undo_latest(f.base(), f.journals());
+    EXPECT_EQ(statuses(again.entries),
+              (std::vector<std::pair<std::string, Status>>{{parked, Status::done}, {"a", Status::done}}));
+    EXPECT_EQ(snapshot(f.base()), (disktree::Snapshot{{"a", "contents of a"}, {"b", "contents of b"}}));
+}
+
+}  // namespace
