@@ -313,3 +313,28 @@ TEST(Rollback, AnEntryThatCannotBeNamedBackIsReportedWhereItIs) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Undo, TwoAtOnceTakeTurns) {
+    for (int trial = 0; trial < 20; ++trial) {
+        Folders f;
+        disktree::make(f.base(), {"a", "b", "c"});
+        const disktree::Snapshot before = snapshot(f.base());
+        renamer::Batch(f.base(), requests({{"a", "b"}, {"b", "c"}, {"c", "a"}}), f.journals()).apply();
+        std::fflush(nullptr);
+        pid_t children[2];
+        for (pid_t& child : children)
+            if ((child = fork()) == 0) _exit(renamer::undo_latest(f.base(), f.journals()).found ? 0 : 1);
+        int found = 0;
+        for (pid_t child : children) {
+            int status = 0;
+            waitpid(child, &status, 0);
+            found += WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        }
+        EXPECT_EQ(found, 1) << "trial " << trial;
+        EXPECT_EQ(snapshot(f.base()), before) << "trial " << trial;
+    }
+}
+
+}  // namespace
