@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -58,6 +59,9 @@ struct Options {
     std::exit(2);
 }
 
+// "--name=value" names the option "--name".
+std::string option_text(const std::string& arg) { return arg.substr(0, arg.find('=')); }
+
 Options parse_options(int argc, char** argv) {
     enum { APPLY = 256, UNDO, JSON };
     const option longs[] = {
@@ -81,8 +85,8 @@ Options parse_options(int argc, char** argv) {
             case UNDO: o.undo = true; break;
             case JSON: o.json = true; break;
             case 'h': std::cout << USAGE; std::exit(0);
-            case ':': usage_error(std::string("option ") + argv[optind - 1] + " needs a value");
-            default: usage_error(std::string("unknown option ") + argv[optind - 1]);
+            case ':': usage_error("option " + option_text(argv[optind - 1]) + " needs a value");
+            default: usage_error("unknown option " + (optopt ? std::string("-") + char(optopt) : argv[optind - 1]));
         }
     }
     if (o.apply && o.undo) usage_error("--apply and --undo do not go together");
@@ -144,6 +148,15 @@ bool all_fine(const std::vector<renamer::Entry>& entries) {
 
 // ---- the proposals ----
 
+bool walk_failed = false;
+
+// A folder that cannot be read is named, never passed over in silence.
+void report_unreadable(const std::string& path, int error) {
+    std::cout.flush();
+    std::cerr << "reshape: cannot read " << path << ": " << std::strerror(error) << "\n";
+    walk_failed = true;
+}
+
 // The renames the window would propose, one folder at a time.
 void for_each_folder(const Options& o, const std::function<void(std::vector<renamer::Request>)>& take) {
     const reshaper::Transformer transformer(folderwalk::decode(o.source), folderwalk::decode(o.target));
@@ -163,35 +176,75 @@ void for_each_folder(const Options& o, const std::function<void(std::vector<rena
         }
         if (!requests.empty()) take(std::move(requests));
         return o.recursive;
-    });
+    }, report_unreadable);
 }
 
-// Test hooks: make step N fail, or kill the process before it.
-renamer::Hooks hooks_from_environment() {
-    renamer::Hooks hooks;
-    const char* fail = std::getenv("RESHAPE_TEST_FAIL_AT_STEP");
-    const char* kill = std::getenv("RESHAPE_TEST_KILL_AT_STEP");
-    const long fail_at = fail ? std::atol(fail) : -1;
-    const long kill_at = kill ? std::atol(kill) : -1;
-    if (fail_at >= 0 || kill_at >= 0)
+#ifdef RESHAPE_FAULT_HOOKS
+// Test builds only: before step N, make it fail, kill the process, or send
+// it SIGTERM as a user would.
+void add_fault_hooks(renamer::Hooks& hooks) {
+    const auto step_of = [](const char* variable) {
+        const char* value = std::getenv(variable);
+        return value ? std::atol(value) : -1;
+    };
+    const long fail_at = step_of("RESHAPE_TEST_FAIL_AT_STEP");
+    const long kill_at = step_of("RESHAPE_TEST_KILL_AT_STEP");
+    const long signal_at = step_of("RESHAPE_TEST_SIGNAL_AT_STEP");
+    if (fail_at >= 0 || kill_at >= 0 || signal_at >= 0)
         hooks.before_step = [=](std::size_t step) {
-            if (static_cast<long>(step) == kill_at) {
+            const long at = static_cast<long>(step);
+            if (at == kill_at) {
                 std::cout.flush();
                 raise(SIGKILL);
             }
-            if (static_cast<long>(step) == fail_at) throw renamer::StepFailure("injected failure");
+            if (at == signal_at) raise(SIGTERM);
+            if (at == fail_at) throw renamer::StepFailure("injected failure");
         };
+}
+#else
+void add_fault_hooks(renamer::Hooks&) {}
+#endif
+
+// SIGINT and SIGTERM let the unit under way finish, then stop the batch.
+volatile sig_atomic_t stop_signal = 0;
+
+renamer::Hooks batch_hooks() {
+    struct sigaction action {};
+    action.sa_handler = [](int signal) { stop_signal = signal; };
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    renamer::Hooks hooks;
+    hooks.stop_requested = [] { return stop_signal != 0; };
+    add_fault_hooks(hooks);
     return hooks;
 }
 
+// The exit status of a batch: 128 + the signal that stopped it, with a word
+// on what happened to the disk.
+int finish(bool fine, const char* what) {
+    std::cout.flush();
+    if (stop_signal) {
+        std::cerr << "reshape: stopped by " << (stop_signal == SIGINT ? "SIGINT" : "SIGTERM") << "; " << what
+                  << "\n";
+        return 128 + stop_signal;
+    }
+    return fine ? 0 : 1;
+}
+
 int run_undo(const Options& o) {
-    const renamer::UndoResult undone = renamer::undo_latest(o.folder, renamer::default_journal_folder());
+    const renamer::UndoResult undone =
+        renamer::undo_latest(o.folder, renamer::default_journal_folder(), batch_hooks());
+    if (!undone.problem.empty()) {
+        std::cerr << "reshape: " << undone.problem << "\n";
+        return 1;
+    }
     if (!undone.found) {
         std::cerr << "reshape: nothing to undo in " << o.folder << "\n";
         return 1;
     }
     for (const renamer::Entry& e : undone.entries) print(e, o.json, false);
-    return all_fine(undone.entries) ? 0 : 1;
+    return finish(all_fine(undone.entries), "the names listed as done are back, the others are as they were");
 }
 
 }  // namespace
@@ -209,14 +262,16 @@ int main(int argc, char** argv) {
             for (const renamer::Entry& e : batch.preview()) print(e, o.json, true);
             fine = fine && all_fine(batch.preview());
         });
-        return fine ? 0 : 1;
+        std::cout.flush();
+        return fine && !walk_failed ? 0 : 1;
     }
     std::vector<renamer::Request> all;
     for_each_folder(o, [&](std::vector<renamer::Request> requests) {
         for (renamer::Request& r : requests) all.push_back(std::move(r));
     });
     renamer::Batch batch(o.folder, std::move(all));
-    const std::vector<renamer::Entry> done = batch.apply(renamer::default_journal_folder(), hooks_from_environment());
+    const std::vector<renamer::Entry> done = batch.apply(batch_hooks());
     for (const renamer::Entry& e : done) print(e, o.json, false);
-    return all_fine(done) ? 0 : 1;
+    return finish(all_fine(done) && !walk_failed,
+                  "the renames listed as done were carried out (reshape --undo takes them back)");
 }

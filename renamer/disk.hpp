@@ -14,11 +14,15 @@ namespace renamer {
 
 // Who an entry is: its inode, and its birth time where the file system
 // keeps one, since a deleted file's inode number is soon given to a new one.
+// The device number is kept for the record but not compared: it changes
+// when a disk is mounted again, and entries are only ever compared with
+// others found in the same folder.
 struct Identity {
     dev_t dev = 0;
     ino_t ino = 0;
     int64_t born_ns = 0;  // 0: not known
     bool operator==(const Identity& other) const;
+    bool operator!=(const Identity& other) const { return !(*this == other); }
 };
 
 // An entry's identity and what tells whether it changed: a file is the same
@@ -28,7 +32,7 @@ struct Fingerprint {
     bool folder = false;
     off_t size = 0;
     int64_t mtime_ns = 0;
-    bool same_entry(const Fingerprint& other) const { return id == other.id; }
+    unsigned links = 1;
     bool operator==(const Fingerprint& other) const;
 };
 
@@ -50,25 +54,26 @@ private:
 };
 
 // Opens `base`, then each component of `relative` ("" for the base itself)
-// without following links. On failure returns a closed folder and sets
-// `reason`.
+// without following links, so that paths longer than PATH_MAX work too. On
+// failure returns a closed folder and sets `reason`.
 Folder open_folder(const std::string& base, const std::string& relative, std::string& reason);
 
 // The entry `name` in `folder`, not following a link, or nothing.
 std::optional<Fingerprint> fingerprint(const Folder& folder, const std::string& name);
 
 // Renames `from` to `to` inside `folder` without ever replacing an existing
-// entry. Returns 0 or the errno of the failure (EEXIST when `to` exists).
+// entry. Returns 0 or the errno of the failure: EEXIST when `to` exists,
+// ENOTSUP when the file system offers no rename that cannot replace.
 int rename_noreplace(const Folder& folder, const std::string& from, const std::string& to);
 
-// Writes `data` to `path` and makes it durable (file and folder flushed).
-// Returns false on failure.
-bool write_durably(const std::string& path, const std::string& data);
+// Writes `data` to a new file `name` in `folder` and makes it durable (file
+// and folder flushed). On failure nothing is left behind and errno tells why.
+bool write_durably(const Folder& folder, const std::string& name, const std::string& data);
 
 // Appends to an open journal without flushing; recovery reads the disk.
 class AppendFile {
 public:
-    explicit AppendFile(const std::string& path);
+    AppendFile(const Folder& folder, const std::string& name);
     ~AppendFile();
     AppendFile(const AppendFile&) = delete;
     AppendFile& operator=(const AppendFile&) = delete;
@@ -78,9 +83,6 @@ public:
 private:
     int fd_ = -1;
 };
-
-// Makes `path` and its parents as folders readable by the user only.
-bool make_folders(const std::string& path);
 
 // The absolute path with links resolved, or "" when it does not exist.
 std::string real_path(const std::string& path);

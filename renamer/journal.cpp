@@ -1,34 +1,15 @@
 #include "journal.hpp"
 
-#include <dirent.h>
-#include <unistd.h>
+#include "renamer/paths.hpp"
 
-#include <algorithm>
 #include <cctype>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <memory>
 #include <sstream>
 
 namespace renamer {
 
 namespace {
 
-const char* const MAGIC = "reshape-journal 1";
-
-// 64-bit FNV-1a: a short, stable name for a folder's journals.
-std::string folder_key(const std::string& base) {
-    uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : base) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    char out[17];
-    std::snprintf(out, sizeof out, "%016llx", static_cast<unsigned long long>(h));
-    return out;
-}
+const char* const MAGIC = "reshape-journal 2";
 
 std::vector<std::string> fields_of(const std::string& line) {
     std::vector<std::string> out;
@@ -77,19 +58,45 @@ std::optional<std::string> unescape(const std::string& field) {
 
 std::string format_plan(const Journal& journal) {
     std::ostringstream out;
-    out << MAGIC << "\n" << "base " << escape(journal.base) << "\n";
+    out << MAGIC << "\n"
+        << "sequence " << journal.sequence << "\n"
+        << "time " << journal.time << "\n"
+        << "base " << escape(journal.base) << "\n";
     for (std::size_t i = 0; i < journal.entries.size(); ++i)
         out << "entry " << i << " " << escape(journal.entries[i].path) << " "
             << escape(journal.entries[i].new_name) << "\n";
     for (std::size_t i = 0; i < journal.steps.size(); ++i) {
         const Step& s = journal.steps[i];
         out << "step " << i << " " << s.entry << " " << s.unit << " " << s.moved.dev << " " << s.moved.ino << " "
-            << s.moved.born_ns << " "
-            << escape(s.dir) << " " << escape(s.from) << " " << escape(s.to) << "\n";
+            << s.moved.born_ns << " " << escape(s.dir) << " " << escape(s.from) << " " << escape(s.to) << "\n";
     }
     out << "planned\n";
     return out.str();
 }
+
+namespace {
+
+// Every step renames its entry, inside the entry's own folder, between the
+// entry's old name, its new name and the engine's temporary names.
+bool steps_stay_inside(const Journal& journal) {
+    for (const JournalEntry& e : journal.entries) {
+        std::string dir, name;
+        if (!split_path(e.path, dir, name) || !is_plain_name(e.new_name)) return false;
+    }
+    for (const Step& s : journal.steps) {
+        if (s.entry >= journal.entries.size()) return false;
+        const JournalEntry& e = journal.entries[s.entry];
+        std::string dir, name;
+        split_path(e.path, dir, name);
+        const auto allowed = [&](const std::string& n) {
+            return n == name || n == e.new_name || is_temporary_name(n);
+        };
+        if (s.dir != dir || !allowed(s.from) || !allowed(s.to) || s.from == s.to) return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 std::optional<Journal> parse(const std::string& text) {
     std::istringstream in(text);
@@ -101,7 +108,11 @@ std::optional<Journal> parse(const std::string& text) {
         const std::vector<std::string> f = fields_of(line);
         if (f.empty()) continue;
         try {
-            if (f[0] == "base" && f.size() == 2) {
+            if (f[0] == "sequence" && f.size() == 2) {
+                journal.sequence = std::stoull(f[1]);
+            } else if (f[0] == "time" && f.size() == 2) {
+                journal.time = std::stoll(f[1]);
+            } else if (f[0] == "base" && f.size() == 2) {
                 auto base = unescape(f[1]);
                 if (!base) return std::nullopt;
                 journal.base = *base;
@@ -124,11 +135,15 @@ std::optional<Journal> parse(const std::string& text) {
                 s.dir = *dir, s.from = *from, s.to = *to;
                 journal.steps.push_back(std::move(s));
             } else if (f[0] == "done" && f.size() == 2) {
-                journal.logged_done.insert(std::stoul(f[1]));
+                const std::size_t step = std::stoul(f[1]);
+                if (step >= journal.steps.size()) return std::nullopt;
+                journal.logged_done.insert(step);
             } else if (f[0] == "rolledback" && f.size() == 2) {
                 journal.logged_done.erase(std::stoul(f[1]));
             } else if (f[0] == "planned") {
                 planned = true;
+            } else if (f[0] == "complete") {
+                journal.complete = true;
             } else if (f[0] == "undone") {
                 journal.undone = true;
             }
@@ -137,39 +152,9 @@ std::optional<Journal> parse(const std::string& text) {
         }
     }
     // A plan cut short was never acted on: its first rename waits for the flush.
-    if (!planned) return std::nullopt;
+    if (!planned || journal.base.empty() || journal.base.front() != '/' || !steps_stay_inside(journal))
+        return std::nullopt;
     return journal;
-}
-
-std::string default_journal_folder() {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state && state[0] == '/') return std::string(state) + "/reshape";
-    const char* home = std::getenv("HOME");
-    return std::string(home && home[0] ? home : "/tmp") + "/.local/state/reshape";
-}
-
-std::string new_journal_path(const std::string& folder, const std::string& base) {
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%020lld",
-                  static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
-    return folder + "/" + folder_key(base) + "-" + stamp + "-" + std::to_string(getpid()) + ".journal";
-}
-
-std::vector<std::string> journals_of(const std::string& folder, const std::string& base) {
-    std::vector<std::string> names;
-    const std::string prefix = folder_key(base) + "-";
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-    if (!dir) return names;
-    while (const dirent* e = readdir(dir.get())) {
-        const std::string name = e->d_name;
-        if (name.compare(0, prefix.size(), prefix) == 0 && name.size() > 8 &&
-            name.compare(name.size() - 8, 8, ".journal") == 0)
-            names.push_back(name);
-    }
-    std::sort(names.rbegin(), names.rend());
-    for (std::string& name : names) name = folder + "/" + name;
-    return names;
 }
 
 }  // namespace renamer

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "renamer/journal.hpp"
+#include "renamer/paths.hpp"
 
 namespace {
 
@@ -55,10 +58,54 @@ TEST(Journal, APlanCutShortWasNeverActedOn) {
     EXPECT_FALSE(renamer::parse(""));
 }
 
-TEST(Journal, FolderKeysKeepBatchesApart) {
-    const std::string a = renamer::new_journal_path("/state", "/one");
-    const std::string b = renamer::new_journal_path("/state", "/two");
-    EXPECT_NE(a.substr(0, 24), b.substr(0, 24));
+// A journal decides what undo renames: one that would reach outside its
+// batch's folder, or touch a name its plan never gave the entry, is not one.
+TEST(Journal, StepsThatLeaveTheirFolderAreRejected) {
+    const struct {
+        const char* label;
+        std::function<void(renamer::Journal&)> spoil;
+    } cases[] = {
+        {"step folder ..", [](renamer::Journal& j) { j.steps[0].dir = ".."; }},
+        {"step folder through ..", [](renamer::Journal& j) { j.steps[0].dir = "sub/../.."; }},
+        {"absolute step folder", [](renamer::Journal& j) { j.steps[0].dir = "/etc"; }},
+        {"slash in a name", [](renamer::Journal& j) { j.steps[0].to = "../c"; }},
+        {"entry path outside", [](renamer::Journal& j) { j.entries[0].path = "../a b"; }},
+        {"new name with slash", [](renamer::Journal& j) { j.entries[1].new_name = "x/y"; }},
+        {"step in another folder", [](renamer::Journal& j) { j.steps[1].dir = "sub"; }},
+        {"name not of its entry", [](renamer::Journal& j) { j.steps[1].to = "passwd"; }},
+        {"entry out of range", [](renamer::Journal& j) { j.steps[1].entry = 7; }},
+        {"relative base", [](renamer::Journal& j) { j.base = "home/me"; }},
+    };
+    ASSERT_TRUE(renamer::parse(renamer::format_plan(sample())));
+    for (const auto& c : cases) {
+        renamer::Journal j = sample();
+        c.spoil(j);
+        EXPECT_FALSE(renamer::parse(renamer::format_plan(j))) << c.label;
+    }
+    EXPECT_FALSE(renamer::parse(renamer::format_plan(sample()) + "done 9\n"));
+}
+
+TEST(Journal, TemporaryNamesArePartOfEveryEntrysPlan) {
+    renamer::Journal j = sample();
+    j.steps[1].to = renamer::temporary_name(0xabcdef);
+    EXPECT_TRUE(renamer::parse(renamer::format_plan(j)));
+    EXPECT_TRUE(renamer::is_temporary_name(".reshape-00000000000abcde.tmp"));
+    EXPECT_FALSE(renamer::is_temporary_name(".reshape-0000000000abcdeg.tmp"));
+    EXPECT_FALSE(renamer::is_temporary_name(".reshape-abcde.tmp"));
+}
+
+TEST(Journal, SequenceAndCompletionRoundTrip) {
+    renamer::Journal j = sample();
+    j.sequence = 42, j.time = 1700000000;
+    const auto parsed = renamer::parse(renamer::format_plan(j));
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->sequence, 42u);
+    EXPECT_EQ(parsed->time, 1700000000);
+    EXPECT_FALSE(parsed->complete);
+    EXPECT_TRUE(parsed->changed_something());  // cut short: the disk must tell
+    const auto finished = renamer::parse(renamer::format_plan(j) + "complete\n");
+    EXPECT_TRUE(finished->complete);
+    EXPECT_FALSE(finished->changed_something());  // every step failed or was rolled back
 }
 
 }  // namespace
