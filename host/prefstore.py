@@ -74,15 +74,15 @@ class Config:
                 stored = json.load(handle)
             if not isinstance(stored, dict):
                 raise ValueError("the file does not hold a mapping")
-        except FileNotFoundError:
+        except (FileNotFoundError, NotADirectoryError):
             _warn(f"no settings file {self._path} yet; using the defaults")
             return
-        except PermissionError as error:
+        except OSError as error:  # there, but not to be read: left alone
             object.__setattr__(self, "_left_in_place", True)
-            self._problem(f"the settings file {self._path} cannot be read ({error.strerror}); "
-                          f"using the defaults")
+            self._problem(f"the settings file {self._path} cannot be read "
+                          f"({error.strerror or error}); using the defaults")
             return
-        except (OSError, ValueError) as error:
+        except ValueError as error:
             self._set_aside(error)
             return
         section = stored.pop(SECTION, {})
