@@ -258,7 +258,8 @@ int main(int argc, char** argv) {
     bool fine = true;
     if (!o.apply) {
         for_each_folder(o, [&](std::vector<renamer::Request> requests) {
-            const renamer::Batch batch(o.folder, std::move(requests));
+            const renamer::Batch batch(o.folder, std::move(requests), renamer::default_journal_folder(),
+                                       renamer::Batch::Use::preview_only);
             for (const renamer::Entry& e : batch.preview()) print(e, o.json, true);
             fine = fine && all_fine(batch.preview());
         });

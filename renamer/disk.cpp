@@ -157,7 +157,7 @@ std::string real_path(const std::string& path) {
     return out;
 }
 
-std::optional<std::unordered_set<std::string>> names_in(const Folder& folder) {
+std::optional<Listing> names_in(const Folder& folder) {
     const int fd = fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
     if (fd < 0) return std::nullopt;
     DIR* dir = fdopendir(fd);
@@ -165,13 +165,25 @@ std::optional<std::unordered_set<std::string>> names_in(const Folder& folder) {
         close(fd);
         return std::nullopt;
     }
-    std::unordered_set<std::string> names;
+    rewinddir(dir);  // the duplicate shares its position with the folder's own descriptor
+    Listing listing;
+    std::size_t count = 0;
     errno = 0;
-    while (const dirent* entry = readdir(dir)) names.insert(entry->d_name);
+    while (const dirent* entry = readdir(dir)) {
+        listing.bytes_.insert(listing.bytes_.end(), entry->d_name, entry->d_name + std::strlen(entry->d_name) + 1);
+        ++count;
+    }
     const bool complete = errno == 0;
     closedir(dir);
     if (!complete) return std::nullopt;
-    return names;
+    // The block is whole now: views into it stay valid.
+    listing.names_.reserve(count);
+    for (const char* name = listing.bytes_.data(); name < listing.bytes_.data() + listing.bytes_.size();) {
+        const std::string_view view(name);
+        listing.names_.insert(view);
+        name += view.size() + 1;
+    }
+    return listing;
 }
 
 std::size_t name_max(const Folder& folder) {

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
+#include <vector>
 
 namespace renamer {
 
@@ -87,8 +89,20 @@ private:
 // The absolute path with links resolved, or "" when it does not exist.
 std::string real_path(const std::string& path);
 
+// The names in a folder, read once, their bytes kept in one block.
+class Listing {
+public:
+    bool contains(std::string_view name) const { return names_.count(name) != 0; }
+    const std::unordered_set<std::string_view>& names() const { return names_; }
+
+private:
+    friend std::optional<Listing> names_in(const Folder& folder);
+    std::vector<char> bytes_;  // the names, each ended by a NUL; moves keep them in place
+    std::unordered_set<std::string_view> names_;
+};
+
 // The names in a folder, or nothing when it cannot be read to the end.
-std::optional<std::unordered_set<std::string>> names_in(const Folder& folder);
+std::optional<Listing> names_in(const Folder& folder);
 
 // The longest name, in bytes, that the folder's file system takes.
 std::size_t name_max(const Folder& folder);

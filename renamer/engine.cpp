@@ -35,41 +35,46 @@ void set_all(std::vector<Entry>& entries, Status from, Status to, const std::str
 
 }  // namespace
 
-Batch::Batch(const std::string& base, std::vector<Request> requests, const std::string& journal_folder)
-    : base_(real_path(base)), journal_folder_(journal_folder), requests_(std::move(requests)) {
-    std::string refusal;
+Batch::Batch(const std::string& base, std::vector<Request> requests, const std::string& journal_folder, Use use)
+    : base_(real_path(base)), journal_folder_(journal_folder), use_(use), requests_(std::move(requests)) {
     if (base_.empty()) {
-        refusal = base_problem(base);
-    } else {
-        const std::string journals = resolved_even_if_missing(journal_folder_);
-        if (is_within(base_, journals))
-            refusal = "the folder holds the journals that undo needs";
-        else if (journals.size() > base_.size() && is_within(journals, base_ == "/" ? "" : base_))
-            kept_out_ = journals.substr(base_ == "/" ? 1 : base_.size() + 1);
-    }
-    if (!refusal.empty()) {
-        for (const Request& r : requests_) preview_.push_back({r.path, r.new_name, Status::refused, refusal});
-        seen_.resize(requests_.size());
-        base_.clear();
+        refusal_ = base_problem(base);
         return;
     }
-    PlanInput input{base_, &requests_, nullptr, kept_out_};
-    Plan plan = make_plan(input);
+    const std::string journals = resolved_even_if_missing(journal_folder_);
+    if (is_within(base_, journals))
+        refusal_ = "the folder holds the journals that undo needs";
+    else if (journals.size() > base_.size() && is_within(journals, base_ == "/" ? "" : base_))
+        kept_out_ = journals.substr(base_ == "/" ? 1 : base_.size() + 1);
+}
+
+PlanInput Batch::input(const std::vector<std::optional<Fingerprint>>* expected, Depth depth) const {
+    return PlanInput{base_, &requests_, expected, kept_out_, depth};
+}
+
+const std::vector<Entry>& Batch::preview() const {
+    if (preview_) return *preview_;
+    if (!refusal_.empty()) {
+        preview_.emplace();
+        for (const Request& r : requests_) preview_->push_back({r.path, r.new_name, Status::refused, refusal_});
+        return *preview_;
+    }
+    Plan plan = make_plan(input(nullptr, use_ == Use::apply ? Depth::fingerprints : Depth::verdicts));
     preview_ = std::move(plan.entries);
     seen_ = std::move(plan.seen);
+    return *preview_;
 }
 
 std::vector<Entry> Batch::apply(const Hooks& hooks) {
-    if (base_.empty()) return preview_;
+    if (!refusal_.empty()) return preview();
     std::string reason;
     std::optional<JournalStore> store = JournalStore::open(journal_folder_, reason);
     if (!store || !store->lock(reason)) {
-        std::vector<Entry> result = preview_;
+        std::vector<Entry> result = preview();
         set_all(result, Status::rename, Status::failed, reason);
         return result;
     }
-    PlanInput input{base_, &requests_, &seen_, kept_out_};
-    Plan plan = make_plan(input);
+    Plan plan = make_plan(input(preview_ ? &seen_ : nullptr, Depth::steps));
     std::vector<Entry> result = std::move(plan.entries);
     if (plan.steps.empty()) return result;
 

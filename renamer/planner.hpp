@@ -40,11 +40,17 @@ struct Plan {
     std::vector<Step> steps;                          // units are consecutive
 };
 
+// How much a plan must hold: a preview to print needs only the verdicts; a
+// preview that will be applied also what each source was, to tell at apply
+// time whether it changed; a plan to carry out also the steps.
+enum class Depth { verdicts, fingerprints, steps };
+
 struct PlanInput {
     std::string base;                                        // absolute, links resolved
     const std::vector<Request>* requests = nullptr;
     const std::vector<std::optional<Fingerprint>>* expected = nullptr;  // as the preview saw them
     std::string kept_out;  // relative path of the journal folder when it lies inside base
+    Depth depth = Depth::steps;
 };
 
 Plan make_plan(const PlanInput& input);
