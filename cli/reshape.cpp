@@ -162,17 +162,19 @@ void for_each_folder(const Options& o, const std::function<void(std::vector<rena
     const reshaper::Transformer transformer(folderwalk::decode(o.source), folderwalk::decode(o.target));
     const wildcard::Pattern pattern(folderwalk::decode(o.pattern));
     const std::string top = o.folder;
-    folderwalk::walk(top, [&](const folderwalk::Directory& dir) {
+    folderwalk::walk(top, [&](folderwalk::Directory& dir) {
         const std::string relative = folderwalk::relative_to(top, dir.path);
-        std::vector<std::string> names = o.folders ? dir.dirs : dir.files;
+        // The walk still needs the names of folders; those of files are ours to take.
+        std::vector<std::string> copied;
+        std::vector<std::string>& names = o.folders ? (copied = dir.dirs) : dir.files;
         std::sort(names.begin(), names.end());
         std::vector<renamer::Request> requests;
-        for (const std::string& name : names) {
+        for (std::string& name : names) {
             const std::u32string decoded = folderwalk::decode(name);
             if (!o.pattern.empty() && !pattern.matches(decoded)) continue;
             const std::u32string proposal = transformer.propose(decoded, o.folders);
             if (!fileitem::proposes_change(proposal, decoded)) continue;
-            requests.push_back({relative.empty() ? name : relative + "/" + name, utf8(proposal)});
+            requests.push_back({relative.empty() ? std::move(name) : relative + "/" + name, utf8(proposal), {}});
         }
         if (!requests.empty()) take(std::move(requests));
         return o.recursive;

@@ -59,13 +59,20 @@ const std::vector<Entry>& Batch::preview() const {
         for (const Request& r : requests_) preview_->push_back({r.path, r.new_name, Status::refused, refusal_});
         return *preview_;
     }
-    Plan plan = make_plan(input(nullptr, use_ == Use::apply ? Depth::fingerprints : Depth::verdicts));
-    preview_ = std::move(plan.entries);
+    if (use_ == Use::preview_only) {
+        // Nothing will be applied: the names move over to the preview.
+        Plan plan = make_plan(input(nullptr, Depth::verdicts));
+        preview_ = entries_of(std::move(requests_), std::move(plan.verdicts));
+        return *preview_;
+    }
+    Plan plan = make_plan(input(nullptr, Depth::fingerprints));
+    preview_ = entries_of(requests_, std::move(plan.verdicts));
     seen_ = std::move(plan.seen);
     return *preview_;
 }
 
 std::vector<Entry> Batch::apply(const Hooks& hooks) {
+    if (use_ == Use::preview_only) throw std::logic_error("a batch made for a preview only is applied");
     if (!refusal_.empty()) return preview();
     std::string reason;
     std::optional<JournalStore> store = JournalStore::open(journal_folder_, reason);
@@ -75,7 +82,7 @@ std::vector<Entry> Batch::apply(const Hooks& hooks) {
         return result;
     }
     Plan plan = make_plan(input(preview_ ? &seen_ : nullptr, Depth::steps));
-    std::vector<Entry> result = std::move(plan.entries);
+    std::vector<Entry> result = entries_of(requests_, std::move(plan.verdicts));
     if (plan.steps.empty()) return result;
 
     Journal journal;

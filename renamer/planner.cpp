@@ -63,13 +63,12 @@ public:
     explicit Planner(const PlanInput& input) : in_(input), requests_(*input.requests) {}
 
     Plan run() {
-        plan_.entries.resize(requests_.size());
+        plan_.verdicts.resize(requests_.size());
         plan_.seen.resize(requests_.size());
         ByName<std::vector<std::size_t>> by_dir;
         ByName<std::size_t> first_of_path;
         first_of_path.reserve(requests_.size());
         for (std::size_t i = 0; i < requests_.size(); ++i) {
-            plan_.entries[i] = {requests_[i].path, requests_[i].new_name, Status::rename, ""};
             const auto [it, fresh] = first_of_path.emplace(requests_[i].path, i);
             if (!fresh) {
                 refuse(it->second, LISTED_TWICE);
@@ -77,7 +76,7 @@ public:
             }
         }
         for (std::size_t i = 0; i < requests_.size(); ++i) {
-            if (plan_.entries[i].status != Status::rename) continue;
+            if (plan_.verdicts[i].status != Status::rename) continue;
             std::string_view dir, name;
             if (!split_path(requests_[i].path, dir, name))
                 refuse(i, "the path does not name an entry inside the folder");
@@ -101,11 +100,10 @@ private:
     static constexpr const char* LISTED_TWICE = "the entry is listed more than once";
 
     void refuse(std::size_t i, const std::string& reason) {
-        plan_.entries[i].status = Status::refused;
-        plan_.entries[i].reason = reason;
+        plan_.verdicts[i] = {Status::refused, reason};
     }
 
-    bool refused(const Accepted& a) const { return plan_.entries[a.request].status != Status::rename; }
+    bool refused(const Accepted& a) const { return plan_.verdicts[a.request].status != Status::rename; }
 
     void plan_folder(const std::string& dir, const std::vector<std::size_t>& indexes) {
         std::string reason;
@@ -282,5 +280,23 @@ private:
 }  // namespace
 
 Plan make_plan(const PlanInput& input) { return Planner(input).run(); }
+
+std::vector<Entry> entries_of(const std::vector<Request>& requests, std::vector<Verdict>&& verdicts) {
+    std::vector<Entry> out;
+    out.reserve(requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i)
+        out.push_back({requests[i].path, requests[i].new_name, verdicts[i].status, std::move(verdicts[i].reason)});
+    return out;
+}
+
+std::vector<Entry> entries_of(std::vector<Request>&& requests, std::vector<Verdict>&& verdicts) {
+    std::vector<Entry> out;
+    out.reserve(requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i)
+        out.push_back({std::move(requests[i].path), std::move(requests[i].new_name), verdicts[i].status,
+                       std::move(verdicts[i].reason)});
+    requests.clear();
+    return out;
+}
 
 }  // namespace renamer

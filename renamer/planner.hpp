@@ -33,8 +33,14 @@ struct Entry {
 
 extern const char* const TARGET_TAKEN;
 
+// What planning says of one request.
+struct Verdict {
+    Status status = Status::rename;
+    std::string reason;
+};
+
 struct Plan {
-    std::vector<Entry> entries;                       // one per request, in order
+    std::vector<Verdict> verdicts;                    // one per request, in order
     std::vector<std::optional<Fingerprint>> seen;     // each source as it was found
     std::vector<std::size_t> journaled;               // request index of each journal entry
     std::vector<Step> steps;                          // units are consecutive
@@ -54,5 +60,10 @@ struct PlanInput {
 };
 
 Plan make_plan(const PlanInput& input);
+
+// The requests with their verdicts, names copied, or (from a batch that
+// needs its requests no more) moved.
+std::vector<Entry> entries_of(const std::vector<Request>& requests, std::vector<Verdict>&& verdicts);
+std::vector<Entry> entries_of(std::vector<Request>&& requests, std::vector<Verdict>&& verdicts);
 
 }  // namespace renamer

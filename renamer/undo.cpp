@@ -157,8 +157,8 @@ UndoResult run(const std::string& base, const std::string& journal_folder, const
     result.sequence = target->journal.sequence;
     const PlanInput input{root, &target->plan.requests, nullptr, kept_out_of(root, *store)};
     Plan plan = make_plan(input);
-    word_for_undo(plan.entries);
-    result.entries = std::move(plan.entries);
+    result.entries = entries_of(target->plan.requests, std::move(plan.verdicts));
+    word_for_undo(result.entries);
     if (hooks) {
         Executor executor(root, plan.steps, nullptr, *hooks);
         bool stopped = false;
