@@ -139,15 +139,28 @@ bool write_durably(const Folder& folder, const std::string& name, const std::str
 }
 
 AppendFile::AppendFile(const Folder& folder, const std::string& name)
-    : fd_(::openat(folder.fd(), name.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC)) {}
+    : fd_(::openat(folder.fd(), name.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC)), failed_(fd_ < 0) {}
 
 AppendFile::~AppendFile() {
+    write_out();
     if (fd_ >= 0) close(fd_);
 }
 
-bool AppendFile::append(const std::string& line) { return fd_ >= 0 && write_all(fd_, line + "\n"); }
+bool AppendFile::write_out() {
+    if (!failed_ && !pending_.empty()) failed_ = !write_all(fd_, pending_);
+    pending_.clear();
+    return !failed_;
+}
 
-bool AppendFile::sync() { return fd_ >= 0 && fsync(fd_) == 0; }
+bool AppendFile::append(const std::string& line) {
+    constexpr std::size_t WRITE_FROM = 16 * 1024;
+    if (failed_) return false;
+    pending_ += line;
+    pending_ += '\n';
+    return pending_.size() < WRITE_FROM || write_out();
+}
+
+bool AppendFile::sync() { return write_out() && fsync(fd_) == 0; }
 
 std::string real_path(const std::string& path) {
     char* resolved = realpath(path.c_str(), nullptr);

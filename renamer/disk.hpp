@@ -72,18 +72,25 @@ int rename_noreplace(const Folder& folder, const std::string& from, const std::s
 // and folder flushed). On failure nothing is left behind and errno tells why.
 bool write_durably(const Folder& folder, const std::string& name, const std::string& data);
 
-// Appends to an open journal without flushing; recovery reads the disk.
+// Appends lines to an open journal, gathered into large writes and never
+// flushed to disk before sync(): recovery reads the disk, and a log cut
+// short by a crash only means the disk decides. Once a write fails, nothing
+// more is written, so that a journal never claims more than it holds.
 class AppendFile {
 public:
     AppendFile(const Folder& folder, const std::string& name);
     ~AppendFile();
     AppendFile(const AppendFile&) = delete;
     AppendFile& operator=(const AppendFile&) = delete;
-    bool append(const std::string& line);
+    bool append(const std::string& line);  // false once anything failed
     bool sync();
 
 private:
+    bool write_out();
+
     int fd_ = -1;
+    bool failed_ = false;
+    std::string pending_;
 };
 
 // The absolute path with links resolved, or "" when it does not exist.

@@ -87,23 +87,25 @@ std::vector<Entry> Batch::apply(const Hooks& hooks) {
 
     Journal journal;
     journal.base = base_;
+    journal.entries.reserve(plan.journaled.size());
     for (std::size_t request : plan.journaled)
         journal.entries.push_back({requests_[request].path, requests_[request].new_name});
-    journal.steps = plan.steps;
+    journal.steps = std::move(plan.steps);
+    const std::vector<Step>& steps = journal.steps;
     const std::string name = store->create(journal, reason);
     if (name.empty()) {
         set_all(result, Status::rename, Status::failed, reason);
         return result;
     }
     AppendFile log(store->folder(), name);
-    Executor executor(base_, plan.steps, &log, hooks);
+    Executor executor(base_, steps, &log, hooks);
     std::string stop;
-    for (std::size_t first = 0; first < plan.steps.size();) {
-        const std::size_t end = unit_end(plan.steps, first);
+    for (std::size_t first = 0; first < steps.size();) {
+        const std::size_t end = unit_end(steps, first);
         if (stop.empty() && hooks.stop_requested && hooks.stop_requested()) stop = INTERRUPTED;
         const std::string failure = stop.empty() ? executor.run_unit(first, end) : stop;
         for (std::size_t i = first; i < end; ++i) {
-            Entry& e = result[plan.journaled[plan.steps[i].entry]];
+            Entry& e = result[plan.journaled[steps[i].entry]];
             e.status = failure.empty() ? Status::done : Status::failed;
             e.reason = failure;
         }

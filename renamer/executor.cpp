@@ -42,7 +42,7 @@ std::string Executor::run_unit(std::size_t first, std::size_t end) {
         const Folder& folder = folder_of(s.dir, reason);
         const int error = folder.open() ? rename_noreplace(folder, s.to, s.from) : 0;
         if (folder.open() && error == 0) {
-            log("rolledback " + std::to_string(*it));
+            log("rolledback\t" + std::to_string(*it));
         } else {
             failure += "; it is left at " + joined(s.dir, s.to) + ", since it could not be named back to " +
                        s.from + " (" + (folder.open() ? failure_text(error) : reason) + ")";
@@ -64,7 +64,7 @@ std::string Executor::run_step(std::size_t i) {
     const std::optional<Fingerprint> here = fingerprint(folder, s.from);
     if (!here || here->id != s.moved) return "the entry changed since the plan";
     if (const int error = rename_noreplace(folder, s.from, s.to)) return failure_text(error);
-    log("done " + std::to_string(i));
+    log("done\t" + std::to_string(i));
     return "";
 }
 
