@@ -158,17 +158,20 @@ void report_unreadable(const std::string& path, int error) {
 }
 
 // The renames the window would propose, one folder at a time.
-void for_each_folder(const Options& o, const std::function<void(std::vector<renamer::Request>)>& take) {
+void for_each_folder(const Options& o,
+                     const std::function<void(std::vector<renamer::Request>, const renamer::Listing&)>& take) {
     const reshaper::Transformer transformer(folderwalk::decode(o.source), folderwalk::decode(o.target));
     const wildcard::Pattern pattern(folderwalk::decode(o.pattern));
     const std::string top = o.folder;
     folderwalk::walk(top, [&](folderwalk::Directory& dir) {
         const std::string relative = folderwalk::relative_to(top, dir.path);
+        const renamer::Listing listing({&dir.files, &dir.dirs});
         // The walk still needs the names of folders; those of files are ours to take.
         std::vector<std::string> copied;
         std::vector<std::string>& names = o.folders ? (copied = dir.dirs) : dir.files;
         std::sort(names.begin(), names.end());
         std::vector<renamer::Request> requests;
+        requests.reserve(names.size());
         for (std::string& name : names) {
             const std::u32string decoded = folderwalk::decode(name);
             if (!o.pattern.empty() && !pattern.matches(decoded)) continue;
@@ -176,7 +179,7 @@ void for_each_folder(const Options& o, const std::function<void(std::vector<rena
             if (!fileitem::proposes_change(proposal, decoded)) continue;
             requests.push_back({relative.empty() ? std::move(name) : relative + "/" + name, utf8(proposal), {}});
         }
-        if (!requests.empty()) take(std::move(requests));
+        if (!requests.empty()) take(std::move(requests), listing);
         return o.recursive;
     }, report_unreadable);
 }
@@ -259,9 +262,9 @@ int main(int argc, char** argv) {
     if (!check.validate().empty()) usage_error(utf8(check.validate()));
     bool fine = true;
     if (!o.apply) {
-        for_each_folder(o, [&](std::vector<renamer::Request> requests) {
+        for_each_folder(o, [&](std::vector<renamer::Request> requests, const renamer::Listing& listing) {
             const renamer::Batch batch(o.folder, std::move(requests), renamer::default_journal_folder(),
-                                       renamer::Batch::Use::preview_only);
+                                       renamer::Batch::Use::preview_only, &listing);
             for (const renamer::Entry& e : batch.preview()) print(e, o.json, true);
             fine = fine && all_fine(batch.preview());
         });
@@ -269,7 +272,7 @@ int main(int argc, char** argv) {
         return fine && !walk_failed ? 0 : 1;
     }
     std::vector<renamer::Request> all;
-    for_each_folder(o, [&](std::vector<renamer::Request> requests) {
+    for_each_folder(o, [&](std::vector<renamer::Request> requests, const renamer::Listing&) {
         for (renamer::Request& r : requests) all.push_back(std::move(r));
     });
     renamer::Batch batch(o.folder, std::move(all));
