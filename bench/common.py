@@ -76,13 +76,11 @@ def median_of(runs, action, setup=None):
 
 def need_rename():
     """Debian's Perl rename, installed when missing."""
+    subprocess.run([os.path.join(ROOT, "scripts", "install-packages"), "rename"], check=True)
     for path in ("/usr/bin/file-rename", "/usr/bin/prename"):
         if os.path.exists(path):
             return path
-    sudo = [] if os.geteuid() == 0 else ["sudo"]
-    subprocess.run(sudo + ["apt-get", "install", "-y", "-qq", "rename"], check=True,
-                   stdout=subprocess.DEVNULL)
-    return "/usr/bin/file-rename"
+    raise SystemExit("Debian's rename is not installed")
 
 
 def report(title, inputs, rows):
