@@ -118,13 +118,17 @@ std::string json_string(const std::string& bytes) {
     return out + "\"";
 }
 
+void print_json(const std::string& path, const std::string& new_name, const char* status,
+                const std::string& reason) {
+    std::cout << "{\"path\": " << json_string(path) << ", \"new\": " << json_string(new_name)
+              << ", \"status\": \"" << status << "\", \"reason\": " << json_string(reason) << "}\n";
+}
+
 // A preview line ends in the reason of a refusal; after --apply or --undo
 // the reason says whether the entry was refused or failed.
 void print(const renamer::Entry& e, bool json, bool preview) {
     if (json) {
-        std::cout << "{\"path\": " << json_string(e.path) << ", \"new\": " << json_string(e.new_name)
-                  << ", \"status\": \"" << renamer::status_name(e.status) << "\", \"reason\": "
-                  << json_string(e.reason) << "}\n";
+        print_json(e.path, e.new_name, renamer::status_name(e.status), e.reason);
         return;
     }
     std::cout << e.path << '\t' << e.new_name;
@@ -144,24 +148,67 @@ bool all_fine(const std::vector<renamer::Entry>& entries) {
 
 // ---- the proposals ----
 
-// The renames the window would propose, one folder at a time.
-void for_each_folder(const Options& o, const std::function<void(std::vector<renamer::Request>)>& take) {
+// A name left alone because it does not fit the source format; --json
+// lists it with the status "skipped".
+struct Skipped {
+    std::size_t before;  // how many requests of its listing come before it
+    std::string path;
+    std::string name;  // "new" in the listing: the name stays
+    std::string reason;
+};
+
+// What is listed, in name order: the renames proposed, and the names
+// skipped among them.
+struct Listing {
+    std::vector<renamer::Request> requests;
+    std::vector<Skipped> skipped;
+
+    void append(Listing&& more) {
+        for (Skipped& s : more.skipped) {
+            s.before += requests.size();
+            skipped.push_back(std::move(s));
+        }
+        for (renamer::Request& r : more.requests) requests.push_back(std::move(r));
+    }
+};
+
+// The planned or carried out `entries` of a listing's requests, with its
+// skipped names in their places.
+void print_listing(const std::vector<Skipped>& skipped, const std::vector<renamer::Entry>& entries, bool json,
+                   bool preview) {
+    std::size_t next = 0;
+    for (const Skipped& s : skipped) {
+        for (; next < s.before; ++next) print(entries[next], json, preview);
+        print_json(s.path, s.name, "skipped", s.reason);
+    }
+    for (; next < entries.size(); ++next) print(entries[next], json, preview);
+}
+
+// The renames the window would propose, one folder at a time: only names
+// that fit the source format, their parts spelled as before.
+void for_each_folder(const Options& o, const std::function<void(Listing)>& take) {
     const reshaper::Transformer transformer(folderwalk::decode(o.source), folderwalk::decode(o.target));
+    const std::string misfit = utf8(transformer.misfit_reason());
     const wildcard::Pattern pattern(folderwalk::decode(o.pattern));
     const std::string top = o.folder;
     folderwalk::walk(top, [&](const folderwalk::Directory& dir) {
         const std::string relative = folderwalk::relative_to(top, dir.path);
         std::vector<std::string> names = o.folders ? dir.dirs : dir.files;
         std::sort(names.begin(), names.end());
-        std::vector<renamer::Request> requests;
+        Listing listing;
         for (const std::string& name : names) {
             const std::u32string decoded = folderwalk::decode(name);
             if (!o.pattern.empty() && !pattern.matches(decoded)) continue;
-            const std::u32string proposal = transformer.propose(decoded, o.folders);
-            if (!fileitem::proposes_change(proposal, decoded)) continue;
-            requests.push_back({relative.empty() ? name : relative + "/" + name, utf8(proposal)});
+            const std::string path = relative.empty() ? name : relative + "/" + name;
+            const reshaper::Transformer::Review proposal = transformer.review(decoded, o.folders);
+            if (!proposal.fits) {
+                if (o.json) listing.skipped.push_back({listing.requests.size(), path, name, misfit});
+                continue;
+            }
+            if (!fileitem::proposes_change(proposal.name, decoded)) continue;
+            listing.requests.push_back({path, utf8(proposal.name)});
         }
-        if (!requests.empty()) take(std::move(requests));
+        if (!listing.requests.empty() || !listing.skipped.empty()) take(std::move(listing));
         return o.recursive;
     });
 }
@@ -204,19 +251,17 @@ int main(int argc, char** argv) {
     if (!check.validate().empty()) usage_error(utf8(check.validate()));
     bool fine = true;
     if (!o.apply) {
-        for_each_folder(o, [&](std::vector<renamer::Request> requests) {
-            const renamer::Batch batch(o.folder, std::move(requests));
-            for (const renamer::Entry& e : batch.preview()) print(e, o.json, true);
+        for_each_folder(o, [&](Listing listing) {
+            const renamer::Batch batch(o.folder, std::move(listing.requests));
+            print_listing(listing.skipped, batch.preview(), o.json, true);
             fine = fine && all_fine(batch.preview());
         });
         return fine ? 0 : 1;
     }
-    std::vector<renamer::Request> all;
-    for_each_folder(o, [&](std::vector<renamer::Request> requests) {
-        for (renamer::Request& r : requests) all.push_back(std::move(r));
-    });
-    renamer::Batch batch(o.folder, std::move(all));
+    Listing all;
+    for_each_folder(o, [&](Listing listing) { all.append(std::move(listing)); });
+    renamer::Batch batch(o.folder, std::move(all.requests));
     const std::vector<renamer::Entry> done = batch.apply(renamer::default_journal_folder(), hooks_from_environment());
-    for (const renamer::Entry& e : done) print(e, o.json, false);
+    print_listing(all.skipped, done, o.json, false);
     return all_fine(done) ? 0 : 1;
 }
