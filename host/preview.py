@@ -37,6 +37,7 @@ class Preview:
         self.format_fields = format_fields
         self._typing = None  # the pause after the last key, while it lasts
         self._recheck_due = False
+        self._counted = False  # whether the status bar shows the count, not the build's line
         for field in format_fields:
             field.Bind(wx.EVT_TEXT, self._on_format_typed)
 
@@ -45,6 +46,7 @@ class Preview:
     def attach(self, tree, proposer):
         """Takes on the rows `tree` has just built with `proposer`'s proposals."""
         self.tree = tree
+        self._counted = False
         for row in rows():
             rowmarks.adopt(row)
             rowmarks.set_marks(row, misfit=proposer.misfit(row))
@@ -78,9 +80,15 @@ class Preview:
         for row in rows():
             rowmarks.set_marks(row, refusal=refusals.get(row, ""))
         if refusals:
-            self.frame.show_progress(f"{len(refusals)} of {len(plan.rows)} renames would be refused")
+            count = f"{len(refusals)} of {len(plan.rows)} renames would be refused"
         elif plan.rows:
-            self.frame.show_progress(f"{len(plan.rows)} renames checked, none would be refused")
+            count = f"{len(plan.rows)} renames checked, none would be refused"
+        elif self._counted:
+            count = "No renames checked"
+        else:
+            return  # the build's own line stays until there is something to count
+        self._counted = True
+        self.frame.show_progress(count)
 
     # ---- typing ----
 

@@ -15,7 +15,9 @@ HIDING = "the new name would hide it behind a leading dot"
 
 
 def hides(path, new_name):
-    return new_name.startswith(".") and not os.path.basename(path).startswith(".")
+    """Whether the rename hides the entry; "." and ".." the engine refuses itself."""
+    return (new_name.startswith(".") and new_name not in (".", "..")
+            and not os.path.basename(path).startswith("."))
 
 
 class RowPlan:
