@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -58,6 +59,9 @@ struct Options {
     std::exit(2);
 }
 
+// "--name=value" names the option "--name".
+std::string option_text(const std::string& arg) { return arg.substr(0, arg.find('=')); }
+
 Options parse_options(int argc, char** argv) {
     enum { APPLY = 256, UNDO, JSON };
     const option longs[] = {
@@ -81,8 +85,8 @@ Options parse_options(int argc, char** argv) {
             case UNDO: o.undo = true; break;
             case JSON: o.json = true; break;
             case 'h': std::cout << USAGE; std::exit(0);
-            case ':': usage_error(std::string("option ") + argv[optind - 1] + " needs a value");
-            default: usage_error(std::string("unknown option ") + argv[optind - 1]);
+            case ':': usage_error("option " + option_text(argv[optind - 1]) + " needs a value");
+            default: usage_error("unknown option " + (optopt ? std::string("-") + char(optopt) : argv[optind - 1]));
         }
     }
     if (o.apply && o.undo) usage_error("--apply and --undo do not go together");
@@ -148,6 +152,15 @@ bool all_fine(const std::vector<renamer::Entry>& entries) {
 
 // ---- the proposals ----
 
+bool walk_failed = false;
+
+// A folder that cannot be read is named, never passed over in silence.
+void report_unreadable(const std::string& path, int error) {
+    std::cout.flush();
+    std::cerr << "reshape: cannot read " << path << ": " << std::strerror(error) << "\n";
+    walk_failed = true;
+}
+
 // A name left alone because it does not fit the source format; --json
 // lists it with the status "skipped".
 struct Skipped {
@@ -191,54 +204,98 @@ void for_each_folder(const Options& o, const std::function<void(Listing)>& take)
     const std::string misfit = utf8(transformer.misfit_reason());
     const wildcard::Pattern pattern(folderwalk::decode(o.pattern));
     const std::string top = o.folder;
-    folderwalk::walk(top, [&](const folderwalk::Directory& dir) {
+    folderwalk::walk(top, [&](folderwalk::Directory& dir) {
         const std::string relative = folderwalk::relative_to(top, dir.path);
-        std::vector<std::string> names = o.folders ? dir.dirs : dir.files;
+        // The walk still needs the names of folders; those of files are ours to take.
+        std::vector<std::string> copied;
+        std::vector<std::string>& names = o.folders ? (copied = dir.dirs) : dir.files;
         std::sort(names.begin(), names.end());
         Listing listing;
-        for (const std::string& name : names) {
+        for (std::string& name : names) {
             const std::u32string decoded = folderwalk::decode(name);
             if (!o.pattern.empty() && !pattern.matches(decoded)) continue;
-            const std::string path = relative.empty() ? name : relative + "/" + name;
             const reshaper::Transformer::Review proposal = transformer.review(decoded, o.folders);
             if (!proposal.fits) {
-                if (o.json) listing.skipped.push_back({listing.requests.size(), path, name, misfit});
+                if (o.json)
+                    listing.skipped.push_back(
+                        {listing.requests.size(), relative.empty() ? name : relative + "/" + name, name, misfit});
                 continue;
             }
             if (!fileitem::proposes_change(proposal.name, decoded)) continue;
-            listing.requests.push_back({path, utf8(proposal.name)});
+            listing.requests.push_back(
+                {relative.empty() ? std::move(name) : relative + "/" + name, utf8(proposal.name), {}});
         }
         if (!listing.requests.empty() || !listing.skipped.empty()) take(std::move(listing));
         return o.recursive;
-    });
+    }, report_unreadable);
 }
 
-// Test hooks: make step N fail, or kill the process before it.
-renamer::Hooks hooks_from_environment() {
-    renamer::Hooks hooks;
-    const char* fail = std::getenv("RESHAPE_TEST_FAIL_AT_STEP");
-    const char* kill = std::getenv("RESHAPE_TEST_KILL_AT_STEP");
-    const long fail_at = fail ? std::atol(fail) : -1;
-    const long kill_at = kill ? std::atol(kill) : -1;
-    if (fail_at >= 0 || kill_at >= 0)
+#ifdef RESHAPE_FAULT_HOOKS
+// Test builds only: before step N, make it fail, kill the process, or send
+// it SIGTERM as a user would.
+void add_fault_hooks(renamer::Hooks& hooks) {
+    const auto step_of = [](const char* variable) {
+        const char* value = std::getenv(variable);
+        return value ? std::atol(value) : -1;
+    };
+    const long fail_at = step_of("RESHAPE_TEST_FAIL_AT_STEP");
+    const long kill_at = step_of("RESHAPE_TEST_KILL_AT_STEP");
+    const long signal_at = step_of("RESHAPE_TEST_SIGNAL_AT_STEP");
+    if (fail_at >= 0 || kill_at >= 0 || signal_at >= 0)
         hooks.before_step = [=](std::size_t step) {
-            if (static_cast<long>(step) == kill_at) {
+            const long at = static_cast<long>(step);
+            if (at == kill_at) {
                 std::cout.flush();
                 raise(SIGKILL);
             }
-            if (static_cast<long>(step) == fail_at) throw renamer::StepFailure("injected failure");
+            if (at == signal_at) raise(SIGTERM);
+            if (at == fail_at) throw renamer::StepFailure("injected failure");
         };
+}
+#else
+void add_fault_hooks(renamer::Hooks&) {}
+#endif
+
+// SIGINT and SIGTERM let the unit under way finish, then stop the batch.
+volatile sig_atomic_t stop_signal = 0;
+
+renamer::Hooks batch_hooks() {
+    struct sigaction action {};
+    action.sa_handler = [](int signal) { stop_signal = signal; };
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    renamer::Hooks hooks;
+    hooks.stop_requested = [] { return stop_signal != 0; };
+    add_fault_hooks(hooks);
     return hooks;
 }
 
+// The exit status of a batch: 128 + the signal that stopped it, with a word
+// on what happened to the disk.
+int finish(bool fine, const char* what) {
+    std::cout.flush();
+    if (stop_signal) {
+        std::cerr << "reshape: stopped by " << (stop_signal == SIGINT ? "SIGINT" : "SIGTERM") << "; " << what
+                  << "\n";
+        return 128 + stop_signal;
+    }
+    return fine ? 0 : 1;
+}
+
 int run_undo(const Options& o) {
-    const renamer::UndoResult undone = renamer::undo_latest(o.folder, renamer::default_journal_folder());
+    const renamer::UndoResult undone =
+        renamer::undo_latest(o.folder, renamer::default_journal_folder(), batch_hooks());
+    if (!undone.problem.empty()) {
+        std::cerr << "reshape: " << undone.problem << "\n";
+        return 1;
+    }
     if (!undone.found) {
         std::cerr << "reshape: nothing to undo in " << o.folder << "\n";
         return 1;
     }
     for (const renamer::Entry& e : undone.entries) print(e, o.json, false);
-    return all_fine(undone.entries) ? 0 : 1;
+    return finish(all_fine(undone.entries), "the names listed as done are back, the others are as they were");
 }
 
 }  // namespace
@@ -252,16 +309,19 @@ int main(int argc, char** argv) {
     bool fine = true;
     if (!o.apply) {
         for_each_folder(o, [&](Listing listing) {
-            const renamer::Batch batch(o.folder, std::move(listing.requests));
+            const renamer::Batch batch(o.folder, std::move(listing.requests), renamer::default_journal_folder(),
+                                       renamer::Batch::Use::preview_only);
             print_listing(listing.skipped, batch.preview(), o.json, true);
             fine = fine && all_fine(batch.preview());
         });
-        return fine ? 0 : 1;
+        std::cout.flush();
+        return fine && !walk_failed ? 0 : 1;
     }
     Listing all;
     for_each_folder(o, [&](Listing listing) { all.append(std::move(listing)); });
     renamer::Batch batch(o.folder, std::move(all.requests));
-    const std::vector<renamer::Entry> done = batch.apply(renamer::default_journal_folder(), hooks_from_environment());
+    const std::vector<renamer::Entry> done = batch.apply(batch_hooks());
     print_listing(all.skipped, done, o.json, false);
-    return all_fine(done) ? 0 : 1;
+    return finish(all_fine(done) && !walk_failed,
+                  "the renames listed as done were carried out (reshape --undo takes them back)");
 }

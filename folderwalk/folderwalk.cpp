@@ -1,9 +1,12 @@
 #include "folderwalk.hpp"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -15,34 +18,31 @@ struct DirCloser {
     void operator()(DIR* d) const { closedir(d); }
 };
 
-bool is_directory(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool is_link(const std::string& path) {
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
-// The entries of one directory, or false when it cannot be read to the end.
-bool list(const std::string& path, Directory& out) {
-    std::unique_ptr<DIR, DirCloser> dir(opendir(path.c_str()));
-    if (!dir) return false;
+// The entries of the directory open at `fd` (which the listing takes over),
+// or the errno when it cannot be read to the end.
+int list(int fd, const std::string& path, Directory& out) {
+    std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
+    if (!dir) {
+        const int error = errno;
+        close(fd);
+        return error;
+    }
     out.path = path;
     while (true) {
         errno = 0;
         const dirent* entry = readdir(dir.get());
-        if (!entry) return errno == 0;
+        if (!entry) return errno;
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
         bool dir_like;
-        if (entry->d_type == DT_DIR)
+        if (entry->d_type == DT_DIR) {
             dir_like = true;
-        else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
-            dir_like = is_directory(join(path, name));  // follows a link, as is_dir() does
-        else
+        } else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st;  // follows a link, as is_dir() does
+            dir_like = fstatat(dirfd(dir.get()), name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        } else {
             dir_like = false;
+        }
         (dir_like ? out.dirs : out.files).emplace_back(name);
     }
 }
@@ -100,31 +100,50 @@ std::string join(const std::string& parent, const std::string& name) {
     return parent + "/" + name;
 }
 
-void walk(const std::string& top, const std::function<bool(const Directory&)>& visit) {
+void walk(const std::string& top, const std::function<bool(Directory&)>& visit, const WalkFailure& failed) {
     // Each pending directory is listed when it is reached, as os.walk does,
-    // so a stack of (directory, next subdirectory) keeps the order.
+    // so a stack of (directory, next subdirectory) keeps the order. Each
+    // frame keeps its directory open, for its subdirectories to open from.
     struct Frame {
         Directory dir;
+        int fd = -1;
         std::size_t next = 0;
     };
     std::vector<Frame> stack;
-    const auto enter = [&](const std::string& path) {
+    const auto enter = [&](int parent, const std::string& name, const std::string& path) {
+        const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (parent == AT_FDCWD ? 0 : O_NOFOLLOW);
+        const int fd = openat(parent, name.c_str(), flags);
         Frame frame;
-        if (!list(path, frame.dir)) return true;
-        if (!visit(frame.dir)) return false;
+        const int error = fd < 0 ? errno : 0;
+        if (fd < 0 && error == ELOOP) return true;  // became a link since the listing: not followed
+        if (fd >= 0) frame.fd = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        const int listed = fd < 0 ? error : list(fd, path, frame.dir);
+        if (listed != 0 || frame.fd < 0) {
+            if (frame.fd >= 0) close(frame.fd);
+            if (failed) failed(path, listed != 0 ? listed : errno);
+            return true;
+        }
+        if (!visit(frame.dir)) {
+            close(frame.fd);
+            return false;
+        }
         stack.push_back(std::move(frame));
         return true;
     };
-    if (!enter(top)) return;
-    while (!stack.empty()) {
+    bool going = enter(AT_FDCWD, top, top);
+    while (going && !stack.empty()) {
         Frame& frame = stack.back();
         if (frame.next == frame.dir.dirs.size()) {
+            close(frame.fd);
             stack.pop_back();
             continue;
         }
-        const std::string path = join(frame.dir.path, frame.dir.dirs[frame.next++]);
-        if (!is_link(path) && !enter(path)) return;
+        const std::string& name = frame.dir.dirs[frame.next++];
+        struct stat st;
+        if (fstatat(frame.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) continue;
+        going = enter(frame.fd, name, join(frame.dir.path, name));
     }
+    for (Frame& frame : stack) close(frame.fd);
 }
 
 std::string relative_to(const std::string& top, const std::string& path) {

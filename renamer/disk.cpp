@@ -19,11 +19,11 @@
 namespace renamer {
 
 bool Identity::operator==(const Identity& other) const {
-    return dev == other.dev && ino == other.ino && (born_ns == 0 || other.born_ns == 0 || born_ns == other.born_ns);
+    return ino == other.ino && (born_ns == 0 || other.born_ns == 0 || born_ns == other.born_ns);
 }
 
 bool Fingerprint::operator==(const Fingerprint& other) const {
-    if (!same_entry(other) || folder != other.folder) return false;
+    if (id != other.id || folder != other.folder) return false;
     return folder || (size == other.size && mtime_ns == other.mtime_ns);
 }
 
@@ -83,6 +83,7 @@ std::optional<Fingerprint> fingerprint(const Folder& folder, const std::string& 
     f.folder = S_ISDIR(st.stx_mode);
     f.size = static_cast<off_t>(st.stx_size);
     f.mtime_ns = nanoseconds(st.stx_mtime);
+    f.links = st.stx_nlink;
     return f;
 }
 
@@ -91,20 +92,20 @@ int rename_noreplace(const Folder& folder, const std::string& from, const std::s
     if (renameat2(fd, from.c_str(), fd, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
     // The file system does not take the flag. A hard link cannot replace
-    // anything, so for files link-then-unlink keeps the promise.
+    // anything, so for files link-then-unlink keeps the promise. Looking
+    // first and renaming after could replace what another program made in
+    // between, so without links there is no safe way, and no rename.
     struct stat st;
     if (fstatat(fd, from.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
-    if (!S_ISDIR(st.st_mode) && linkat(fd, from.c_str(), fd, to.c_str(), 0) == 0) {
-        if (unlinkat(fd, from.c_str(), 0) == 0) return 0;
-        const int error = errno;
-        unlinkat(fd, to.c_str(), 0);  // both names are the same file: drop the new one again
-        return error;
+    if (S_ISDIR(st.st_mode)) return ENOTSUP;
+    if (linkat(fd, from.c_str(), fd, to.c_str(), 0) != 0) {
+        if (errno == EEXIST || errno == ENOENT || errno == ENAMETOOLONG || errno == EACCES) return errno;
+        return ENOTSUP;
     }
-    if (!S_ISDIR(st.st_mode) && errno == EEXIST) return EEXIST;
-    // Last resort, for folders or file systems without links: look, then rename.
-    if (fstatat(fd, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
-    if (errno != ENOENT) return errno;
-    return renameat(fd, from.c_str(), fd, to.c_str()) == 0 ? 0 : errno;
+    if (unlinkat(fd, from.c_str(), 0) == 0) return 0;
+    const int error = errno;
+    unlinkat(fd, to.c_str(), 0);  // both names are the same file: drop the new one again
+    return error;
 }
 
 namespace {
@@ -122,49 +123,44 @@ bool write_all(int fd, const std::string& data) {
     return true;
 }
 
-std::string parent_of(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
-bool write_durably(const std::string& path, const std::string& data) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+bool write_durably(const Folder& folder, const std::string& name, const std::string& data) {
+    const int fd = ::openat(folder.fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     const bool written = write_all(fd, data) && fsync(fd) == 0;
+    int error = errno;
     close(fd);
-    if (!written) return false;
-    const int dir = ::open(parent_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return false;
-    const bool synced = fsync(dir) == 0;
-    close(dir);
-    return synced;
+    if (written && fsync(folder.fd()) == 0) return true;
+    if (written) error = errno;
+    unlinkat(folder.fd(), name.c_str(), 0);  // a journal cut short must not be read as one
+    errno = error;
+    return false;
 }
 
-AppendFile::AppendFile(const std::string& path)
-    : fd_(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC)) {}
+AppendFile::AppendFile(const Folder& folder, const std::string& name)
+    : fd_(::openat(folder.fd(), name.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC)), failed_(fd_ < 0) {}
 
 AppendFile::~AppendFile() {
+    write_out();
     if (fd_ >= 0) close(fd_);
 }
 
-bool AppendFile::append(const std::string& line) { return fd_ >= 0 && write_all(fd_, line + "\n"); }
-
-bool AppendFile::sync() { return fd_ >= 0 && fsync(fd_) == 0; }
-
-bool make_folders(const std::string& path) {
-    std::size_t pos = 0;
-    while (pos != std::string::npos) {
-        pos = path.find('/', pos + 1);
-        const std::string prefix = path.substr(0, pos);
-        if (prefix.empty()) continue;
-        if (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    }
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+bool AppendFile::write_out() {
+    if (!failed_ && !pending_.empty()) failed_ = !write_all(fd_, pending_);
+    pending_.clear();
+    return !failed_;
 }
+
+bool AppendFile::append(const std::string& line) {
+    constexpr std::size_t WRITE_FROM = 16 * 1024;
+    if (failed_) return false;
+    pending_ += line;
+    pending_ += '\n';
+    return pending_.size() < WRITE_FROM || write_out();
+}
+
+bool AppendFile::sync() { return write_out() && fsync(fd_) == 0; }
 
 std::string real_path(const std::string& path) {
     char* resolved = realpath(path.c_str(), nullptr);
@@ -174,7 +170,7 @@ std::string real_path(const std::string& path) {
     return out;
 }
 
-std::optional<std::unordered_set<std::string>> names_in(const Folder& folder) {
+std::optional<Listing> names_in(const Folder& folder) {
     const int fd = fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
     if (fd < 0) return std::nullopt;
     DIR* dir = fdopendir(fd);
@@ -182,13 +178,25 @@ std::optional<std::unordered_set<std::string>> names_in(const Folder& folder) {
         close(fd);
         return std::nullopt;
     }
-    std::unordered_set<std::string> names;
+    rewinddir(dir);  // the duplicate shares its position with the folder's own descriptor
+    Listing listing;
+    std::size_t count = 0;
     errno = 0;
-    while (const dirent* entry = readdir(dir)) names.insert(entry->d_name);
+    while (const dirent* entry = readdir(dir)) {
+        listing.bytes_.insert(listing.bytes_.end(), entry->d_name, entry->d_name + std::strlen(entry->d_name) + 1);
+        ++count;
+    }
     const bool complete = errno == 0;
     closedir(dir);
     if (!complete) return std::nullopt;
-    return names;
+    // The block is whole now: views into it stay valid.
+    listing.names_.reserve(count);
+    for (const char* name = listing.bytes_.data(); name < listing.bytes_.data() + listing.bytes_.size();) {
+        const std::string_view view(name);
+        listing.names_.insert(view);
+        name += view.size() + 1;
+    }
+    return listing;
 }
 
 std::size_t name_max(const Folder& folder) {

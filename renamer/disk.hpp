@@ -8,17 +8,23 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
+#include <vector>
 
 namespace renamer {
 
 // Who an entry is: its inode, and its birth time where the file system
 // keeps one, since a deleted file's inode number is soon given to a new one.
+// The device number is kept for the record but not compared: it changes
+// when a disk is mounted again, and entries are only ever compared with
+// others found in the same folder.
 struct Identity {
     dev_t dev = 0;
     ino_t ino = 0;
     int64_t born_ns = 0;  // 0: not known
     bool operator==(const Identity& other) const;
+    bool operator!=(const Identity& other) const { return !(*this == other); }
 };
 
 // An entry's identity and what tells whether it changed: a file is the same
@@ -28,7 +34,7 @@ struct Fingerprint {
     bool folder = false;
     off_t size = 0;
     int64_t mtime_ns = 0;
-    bool same_entry(const Fingerprint& other) const { return id == other.id; }
+    unsigned links = 1;
     bool operator==(const Fingerprint& other) const;
 };
 
@@ -50,43 +56,60 @@ private:
 };
 
 // Opens `base`, then each component of `relative` ("" for the base itself)
-// without following links. On failure returns a closed folder and sets
-// `reason`.
+// without following links, so that paths longer than PATH_MAX work too. On
+// failure returns a closed folder and sets `reason`.
 Folder open_folder(const std::string& base, const std::string& relative, std::string& reason);
 
 // The entry `name` in `folder`, not following a link, or nothing.
 std::optional<Fingerprint> fingerprint(const Folder& folder, const std::string& name);
 
 // Renames `from` to `to` inside `folder` without ever replacing an existing
-// entry. Returns 0 or the errno of the failure (EEXIST when `to` exists).
+// entry. Returns 0 or the errno of the failure: EEXIST when `to` exists,
+// ENOTSUP when the file system offers no rename that cannot replace.
 int rename_noreplace(const Folder& folder, const std::string& from, const std::string& to);
 
-// Writes `data` to `path` and makes it durable (file and folder flushed).
-// Returns false on failure.
-bool write_durably(const std::string& path, const std::string& data);
+// Writes `data` to a new file `name` in `folder` and makes it durable (file
+// and folder flushed). On failure nothing is left behind and errno tells why.
+bool write_durably(const Folder& folder, const std::string& name, const std::string& data);
 
-// Appends to an open journal without flushing; recovery reads the disk.
+// Appends lines to an open journal, gathered into large writes and never
+// flushed to disk before sync(): recovery reads the disk, and a log cut
+// short by a crash only means the disk decides. Once a write fails, nothing
+// more is written, so that a journal never claims more than it holds.
 class AppendFile {
 public:
-    explicit AppendFile(const std::string& path);
+    AppendFile(const Folder& folder, const std::string& name);
     ~AppendFile();
     AppendFile(const AppendFile&) = delete;
     AppendFile& operator=(const AppendFile&) = delete;
-    bool append(const std::string& line);
+    bool append(const std::string& line);  // false once anything failed
     bool sync();
 
 private:
-    int fd_ = -1;
-};
+    bool write_out();
 
-// Makes `path` and its parents as folders readable by the user only.
-bool make_folders(const std::string& path);
+    int fd_ = -1;
+    bool failed_ = false;
+    std::string pending_;
+};
 
 // The absolute path with links resolved, or "" when it does not exist.
 std::string real_path(const std::string& path);
 
+// The names in a folder, read once, their bytes kept in one block.
+class Listing {
+public:
+    bool contains(std::string_view name) const { return names_.count(name) != 0; }
+    const std::unordered_set<std::string_view>& names() const { return names_; }
+
+private:
+    friend std::optional<Listing> names_in(const Folder& folder);
+    std::vector<char> bytes_;  // the names, each ended by a NUL; moves keep them in place
+    std::unordered_set<std::string_view> names_;
+};
+
 // The names in a folder, or nothing when it cannot be read to the end.
-std::optional<std::unordered_set<std::string>> names_in(const Folder& folder);
+std::optional<Listing> names_in(const Folder& folder);
 
 // The longest name, in bytes, that the folder's file system takes.
 std::size_t name_max(const Folder& folder);

@@ -1,8 +1,7 @@
 // The batch rename engine. A batch is planned whole before anything on
-// disk changes: unsafe entries are refused with a reason, the rest are put
-// in an order that never needs to overwrite (contents before their folder,
-// chains from their free end, cycles through a temporary name), written to
-// a journal, and carried out with renames that cannot replace a file.
+// disk changes (planner.hpp), written to a journal, and carried out with
+// renames that cannot replace a file; undo takes a batch back from the
+// journal and the disk.
 #pragma once
 
 #include <functional>
@@ -11,27 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "renamer/disk.hpp"
-#include "renamer/journal.hpp"
+#include "renamer/planner.hpp"
+#include "renamer/store.hpp"
 
 namespace renamer {
-
-// One wish: the entry at `path` (relative to the base folder, components
-// joined by "/") is to be called `new_name` (one component).
-struct Request {
-    std::string path;
-    std::string new_name;
-};
-
-enum class Status { rename, refused, done, failed };
-const char* status_name(Status status);
-
-struct Entry {
-    std::string path;
-    std::string new_name;
-    Status status = Status::rename;
-    std::string reason;
-};
 
 // Raised by a test hook to make a step fail as a rename would.
 struct StepFailure : std::runtime_error {
@@ -40,37 +22,61 @@ struct StepFailure : std::runtime_error {
 
 struct Hooks {
     std::function<void(std::size_t step)> before_step;  // tests: fail or stop at a step
+    std::function<bool()> stop_requested;               // asked between units (a signal came)
 };
+
+extern const char* const INTERRUPTED;
 
 class Batch {
 public:
-    // Plans the batch against the disk as it is now; nothing is changed.
-    Batch(const std::string& base, std::vector<Request> requests);
+    // What the batch is for: a preview to show and nothing more, or a batch
+    // to carry out (perhaps after showing its preview).
+    enum class Use { preview_only, apply };
 
-    // Every request, in order, as "rename" or "refused" with the reason.
-    const std::vector<Entry>& preview() const { return preview_; }
+    // Nothing is planned or changed yet. The journal folder is never part
+    // of a batch.
+    Batch(const std::string& base, std::vector<Request> requests,
+          const std::string& journal_folder = default_journal_folder(), Use use = Use::apply);
 
-    // Plans again (an entry that changed since the preview is refused),
-    // journals the plan and carries it out. Every request comes back as
-    // done, refused or failed; a failed chain or cycle is rolled back.
-    std::vector<Entry> apply(const std::string& journal_folder, const Hooks& hooks = {});
+    // Every request, in order, as "rename" or "refused" with the reason,
+    // planned against the disk as it is at the first call.
+    const std::vector<Entry>& preview() const;
+
+    // Plans (again, after a preview: an entry that changed since is
+    // refused), journals the plan and carries it out. Every request comes
+    // back as done, refused or failed; a failed chain or cycle is rolled back.
+    std::vector<Entry> apply(const Hooks& hooks = {});
 
 private:
+    PlanInput input(const std::vector<std::optional<Fingerprint>>* expected, Depth depth) const;
+
     std::string base_;
+    std::string journal_folder_;
+    std::string kept_out_;
+    std::string refusal_;  // the whole batch is refused, for this reason
+    Use use_;
     std::vector<Request> requests_;
-    std::vector<std::optional<Fingerprint>> seen_;
-    std::vector<Entry> preview_;
+    mutable std::vector<std::optional<Fingerprint>> seen_;
+    mutable std::optional<std::vector<Entry>> preview_;
 };
 
 struct UndoResult {
-    bool found = false;  // false: no batch of this folder is left to undo
-    std::vector<Entry> entries;
+    bool found = false;    // false: no batch of this folder is left to undo
+    std::string problem;   // why undo could not even look (the journal folder)
+    std::uint64_t sequence = 0;
+    std::vector<Entry> entries;  // path: where the entry is now; new_name: the name it gets back
 };
 
-// Undoes the most recent batch of `base` that is not undone yet, whether it
-// finished or was cut short, step by step from the last; a step whose file
-// has changed since is refused and left as it is.
-UndoResult undo_latest(const std::string& base, const std::string& journal_folder);
+// Takes back the most recent batch of `base` that changed something and is
+// not undone yet, whether it finished or was cut short; entries that
+// changed since, or whose old name is taken, are refused and left as they
+// are. A batch is settled once undone, so the next undo reaches the one
+// before it even when some entries had to be refused.
+UndoResult undo_latest(const std::string& base, const std::string& journal_folder, const Hooks& hooks = {});
+
+// What undo_latest would do now, without doing it: entries "rename" or
+// "refused" (and "done" for those already back at their old names).
+UndoResult undo_preview(const std::string& base, const std::string& journal_folder);
 
 bool can_undo(const std::string& base, const std::string& journal_folder);
 

@@ -3,9 +3,11 @@
 // after a crash, reads it back and checks the disk for what happened.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "renamer/disk.hpp"
@@ -30,25 +32,28 @@ struct JournalEntry {
 };
 
 struct Journal {
+    std::uint64_t sequence = 0;  // orders the batches; the clock may be stepped back
+    std::int64_t time = 0;       // seconds since the epoch, for people to read
     std::string base;
     std::vector<JournalEntry> entries;
     std::vector<Step> steps;
     std::set<std::size_t> logged_done;  // steps the log says were done and not rolled back
+    bool complete = false;              // the batch ran to its end; the log is whole
     bool undone = false;
+
+    // Whether the batch may have changed anything on disk.
+    bool changed_something() const { return !complete || !logged_done.empty(); }
 };
 
-// Bytes as one space-free field and back.
+// Bytes as one field (no tab, no line break, no control character) and back.
 std::string escape(const std::string& bytes);
-std::optional<std::string> unescape(const std::string& field);
+std::optional<std::string> unescape(std::string_view field);
 
 std::string format_plan(const Journal& journal);
+
+// The journal in `text`, or nothing when it is not one, was cut short before
+// its plan was whole, or names a step that would leave its batch's folder
+// or touch a name the plan does not give its entry.
 std::optional<Journal> parse(const std::string& text);
-
-// Where journals live: $XDG_STATE_HOME/reshape, or ~/.local/state/reshape.
-std::string default_journal_folder();
-
-// A new journal's path for `base`, and the journals of `base`, newest first.
-std::string new_journal_path(const std::string& folder, const std::string& base);
-std::vector<std::string> journals_of(const std::string& folder, const std::string& base);
 
 }  // namespace renamer

@@ -34,9 +34,18 @@ py::list entries_of(const std::vector<renamer::Entry>& entries) {
 
 std::string journal_folder() { return renamer::default_journal_folder(); }
 
+// The journal folder could not be used: an OSError with the reason.
+[[noreturn]] void raise_os_error(const std::string& problem) {
+    PyErr_SetString(PyExc_OSError, folderwalk::encode(folderwalk::decode(problem)).c_str());
+    throw py::error_already_set();
+}
+
 class Plan {
 public:
-    Plan(std::string base, std::vector<renamer::Request> requests) : batch_(base, std::move(requests)) {}
+    Plan(std::string base, std::vector<renamer::Request> requests)
+        : batch_(base, std::move(requests), journal_folder()) {
+        batch_.preview();  // what the caller will be shown is the disk as it is now
+    }
 
     py::list entries() const { return entries_of(batch_.preview()); }
 
@@ -45,7 +54,7 @@ public:
         {
             // Only the disk is touched here, no Python object: other threads may run.
             py::gil_scoped_release unlocked;
-            result = batch_.apply(journal_folder());
+            result = batch_.apply();
         }
         return entries_of(result);
     }
@@ -53,6 +62,24 @@ public:
 private:
     renamer::Batch batch_;
 };
+
+// Runs an undo (or its preview) with the GIL released: disk work only.
+py::object undo_entries(py::object base, const char* func,
+                        renamer::UndoResult (*undo)(const std::string&, const std::string&)) {
+    const std::string folder = fs_bytes(base, func, "base");
+    renamer::UndoResult undone;
+    {
+        py::gil_scoped_release unlocked;
+        undone = undo(folder, journal_folder());
+    }
+    if (!undone.problem.empty()) raise_os_error(undone.problem);
+    if (!undone.found) return py::none();
+    return entries_of(undone.entries);
+}
+
+renamer::UndoResult undo_now(const std::string& base, const std::string& journals) {
+    return renamer::undo_latest(base, journals);
+}
 
 }  // namespace
 
@@ -70,25 +97,21 @@ PYBIND11_MODULE(renamer, m) {
             std::vector<renamer::Request> requests;
             for (py::handle pair : pairs) {
                 std::vector<py::object> parts = pyglue::unpack(pair, 2);
-                requests.push_back({fs_bytes(parts[0], "plan", "path"), fs_bytes(parts[1], "plan", "new name")});
+                requests.push_back({fs_bytes(parts[0], "plan", "path"), fs_bytes(parts[1], "plan", "new name"), {}});
             }
             return Plan(folder, std::move(requests));
         },
         py::arg("base"), py::arg("pairs"),
         "Plans renaming each (relative path, new name) pair inside the folder base.");
     m.def(
-        "undo",
-        [](py::object base) -> py::object {
-            const std::string folder = fs_bytes(base, "undo", "base");
-            renamer::UndoResult undone;
-            {
-                py::gil_scoped_release unlocked;  // disk work only
-                undone = renamer::undo_latest(folder, journal_folder());
-            }
-            if (!undone.found) return py::none();
-            return entries_of(undone.entries);
-        },
-        py::arg("base"), "Undoes the most recent batch of the folder; None when there is none left.");
+        "undo", [](py::object base) { return undo_entries(base, "undo", undo_now); }, py::arg("base"),
+        "Undoes the most recent batch of the folder that changed something; None when there is none left.\n"
+        "Each entry: path (where it was), new (the name it got back), status and reason.");
+    m.def(
+        "undo_preview", [](py::object base) { return undo_entries(base, "undo_preview", renamer::undo_preview); },
+        py::arg("base"),
+        "What undo would do now, without doing it: entries with status 'rename' or 'refused' (and 'done'\n"
+        "for those already back at their old names); None when there is nothing to undo.");
     m.def(
         "can_undo",
         [](py::object base) { return renamer::can_undo(fs_bytes(base, "can_undo", "base"), journal_folder()); },

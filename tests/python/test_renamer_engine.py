@@ -152,14 +152,19 @@ def test_journal_lives_outside_the_folder(base, journals):
 
 
 def test_undo_refuses_a_step_whose_file_changed(base):
-    make(base, ["a", "b"])
+    make(base, ["a", "b", "c"])
+    renamer.plan(str(base), [("c", "z")]).apply()
     renamer.plan(str(base), [("a", "x"), ("b", "y")]).apply()
     os.unlink(base / "x")
     make(base, ["x"])  # another file under the new name
     undone = renamer.undo(str(base))
-    assert {e["path"]: e["status"] for e in undone} == {"x": "refused", "y": "done"}
-    assert snapshot(base) == {"x": "contents of x", "b": "contents of b"}
-    assert renamer.can_undo(str(base))  # kept for another try
+    assert {e["path"]: (e["status"], e["reason"]) for e in undone} == {
+        "x": ("refused", "x has changed since the batch"), "y": ("done", "")}
+    assert snapshot(base) == {"x": "contents of x", "b": "contents of b", "z": "contents of c"}
+    # The changed entry stays refused; the batch before is next, not stuck.
+    assert statuses(renamer.undo(str(base))) == [("z", "done")]
+    assert snapshot(base) == {"x": "contents of x", "b": "contents of b", "c": "contents of c"}
+    assert not renamer.can_undo(str(base))
 
 
 def test_undo_never_replaces_a_new_file_of_the_old_name(base):
@@ -167,7 +172,7 @@ def test_undo_never_replaces_a_new_file_of_the_old_name(base):
     renamer.plan(str(base), [("a", "b")]).apply()
     make(base, ["a"])
     undone = renamer.undo(str(base))
-    assert undone[0]["status"] == "failed"
+    assert (undone[0]["status"], undone[0]["reason"]) == ("refused", "the old name a is taken")
     assert snapshot(base) == {"a": "contents of a", "b": "contents of a"}
 
 
@@ -206,3 +211,31 @@ def test_names_outside_the_file_system_encoding(base):
 def test_argument_errors(call):
     with pytest.raises((TypeError, ValueError)):
         call()
+
+
+def test_undo_preview_lists_what_undo_would_do_and_changes_nothing(base):
+    make(base, ["a", "b", "c"])
+    renamer.plan(str(base), [("a", "b"), ("b", "a"), ("c", "d")]).apply()
+    make(base, ["c"])  # the old name of d is taken again
+    before = snapshot(base)
+    preview = renamer.undo_preview(str(base))
+    assert snapshot(base) == before
+    assert sorted((e["path"], e["new"], e["status"], e["reason"]) for e in preview) == [
+        ("a", "b", "rename", ""), ("b", "a", "rename", ""),
+        ("d", "c", "refused", "the old name c is taken")]
+    assert renamer.undo_preview(str(base / "nowhere")) is None
+
+
+def test_nothing_to_undo_after_a_batch_that_changed_nothing(base):
+    make(base, ["a", "b"])
+    renamer.plan(str(base), [("a", "b")]).apply()  # refused: b exists
+    assert not renamer.can_undo(str(base))
+    assert renamer.undo(str(base)) is None and renamer.undo_preview(str(base)) is None
+
+
+def test_an_unusable_journal_folder_is_an_os_error(base, journals):
+    journals.parent.mkdir(parents=True)
+    journals.write_text("in the way")
+    with pytest.raises(OSError, match="^the journal folder .* is not a folder$"):
+        renamer.undo(str(base))
+    assert not renamer.can_undo(str(base))

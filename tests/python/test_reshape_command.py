@@ -8,6 +8,7 @@ from disktree import make, moved, snapshot
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 RESHAPE = os.path.join(ROOT, "build", "bin", "reshape")
+RESHAPE_WITH_FAULTS = os.path.join(ROOT, "build", "tests", "reshape_with_faults")
 
 LAYOUT = ["Smith - Report.txt", "Report - Smith.txt", "Lee - Notes.txt", "Notes - Lee.pdf",
           "Plain.txt", "sub/", "sub/Doe - Plan.md", "Taken - It.txt", "It - Taken.txt"]
@@ -21,8 +22,8 @@ def folder(tmp_path, monkeypatch):
     return base
 
 
-def reshape(*args, env=None):
-    run = subprocess.run([RESHAPE, *map(str, args)], capture_output=True, text=True,
+def reshape(*args, env=None, program=RESHAPE):
+    run = subprocess.run([program, *map(str, args)], capture_output=True, text=True,
                          env={**os.environ, **(env or {})})
     return run.returncode, run.stdout, run.stderr
 
@@ -37,7 +38,8 @@ def test_preview_changes_nothing(folder):
     assert code == 0 and err == ""
     assert lines(out) == [
         ["It - Taken.txt", "Taken - It.txt"], ["Lee - Notes.txt", "Notes - Lee.txt"],
-        ["Notes - Lee.pdf", "Lee - Notes.pdf"], ["Report - Smith.txt", "Smith - Report.txt"], ["Smith - Report.txt", "Report - Smith.txt"],
+        ["Notes - Lee.pdf", "Lee - Notes.pdf"], ["Report - Smith.txt", "Smith - Report.txt"],
+        ["Smith - Report.txt", "Report - Smith.txt"],
         ["Taken - It.txt", "It - Taken.txt"]]
     assert snapshot(folder) == before
 
@@ -89,11 +91,12 @@ def test_apply_and_undo(folder):
 @pytest.mark.parametrize("step", [0, 3, 5, 8])
 def test_undo_after_a_kill(folder, step):
     before = snapshot(folder)
-    code, _, _ = reshape("-r", "--apply", folder, env={"RESHAPE_TEST_KILL_AT_STEP": str(step)})
+    code, _, _ = reshape("-r", "--apply", folder, env={"RESHAPE_TEST_KILL_AT_STEP": str(step)}, program=RESHAPE_WITH_FAULTS)
     assert code == -9
     assert set(snapshot(folder).values()) == set(before.values())  # nothing lost
-    code, _, _ = reshape("--undo", folder)
-    assert code == 0
+    code, _, err = reshape("--undo", folder)
+    # Killed before its first rename, the batch changed nothing to take back.
+    assert (code, err) == ((1, f"reshape: nothing to undo in {folder}\n") if step == 0 else (0, ""))
     assert snapshot(folder) == before
 
 
@@ -101,7 +104,7 @@ def test_undo_after_a_kill(folder, step):
 def test_failure_rolls_back_its_chain_only(folder, step):
     before = snapshot(folder)
     code, out, _ = reshape("-r", "--apply", "--json", folder,
-                           env={"RESHAPE_TEST_FAIL_AT_STEP": str(step)})
+                           env={"RESHAPE_TEST_FAIL_AT_STEP": str(step)}, program=RESHAPE_WITH_FAULTS)
     assert code == 1
     results = [json.loads(line) for line in out.splitlines()]
     failed = {r["path"] for r in results if r["status"] == "failed"}
@@ -116,7 +119,7 @@ def test_failure_rolls_back_its_chain_only(folder, step):
 def test_swap_cycle_is_one_unit(folder):
     before = snapshot(folder)
     code, out, _ = reshape("--apply", "--json", "-p", "*Smith*", folder,
-                           env={"RESHAPE_TEST_FAIL_AT_STEP": "1"})
+                           env={"RESHAPE_TEST_FAIL_AT_STEP": "1"}, program=RESHAPE_WITH_FAULTS)
     assert code == 1
     assert {json.loads(line)["status"] for line in out.splitlines()} == {"failed"}
     assert snapshot(folder) == before
@@ -227,3 +230,97 @@ def test_parts_keep_their_spelling(tmp_path, monkeypatch):
     code, _, _ = reshape("--apply", base)
     assert code == 0
     assert snapshot(base) == moved(before, dict(SPELLING))
+
+
+@pytest.mark.parametrize("args, message", [
+    (["-Zr", "."], "unknown option -Z"),
+    (["-dash", "."], "unknown option -a"),
+    (["--source=a", "--bogus=1", "."], "unknown option --bogus=1"),
+])
+def test_unknown_options_are_named(args, message):
+    code, out, err = reshape(*args)
+    assert (code, out, err) == (2, "", f"reshape: {message} (see reshape --help)\n")
+
+
+@pytest.mark.parametrize("step", [1, 4])
+def test_sigterm_finishes_the_unit_under_way_and_says_so(folder, step):
+    before = snapshot(folder)
+    code, out, err = reshape("-r", "--apply", "--json", folder, program=RESHAPE_WITH_FAULTS,
+                             env={"RESHAPE_TEST_SIGNAL_AT_STEP": str(step)})
+    assert code == 143
+    assert err == ("reshape: stopped by SIGTERM; the renames listed as done were carried out "
+                   "(reshape --undo takes them back)\n")
+    listed = [json.loads(line) for line in out.splitlines()]
+    assert [r["path"] for r in listed if r["status"] == "skipped"] == ["Plain.txt"]  # never planned
+    results = [r for r in listed if r["status"] != "skipped"]
+    done = {r["path"]: r["new"] for r in results if r["status"] == "done"}
+    assert done and len(done) < len(results)
+    assert {r["reason"] for r in results if r["status"] != "done"} == {
+        "not carried out: the batch was interrupted"}
+    assert snapshot(folder) == moved(before, done)
+    assert reshape("--undo", folder)[0] == 0
+    assert snapshot(folder) == before
+
+
+def test_the_shipped_command_has_no_fault_hooks(folder):
+    before = snapshot(folder)
+    code, _, _ = reshape("-r", "--apply", folder, env={"RESHAPE_TEST_KILL_AT_STEP": "0"})
+    assert code == 0
+    assert snapshot(folder) == moved(before, expected_renames())
+
+
+def test_paths_longer_than_path_max_are_renamed(tmp_path, monkeypatch):
+    monkeypatch.setenv("XDG_STATE_HOME", str(tmp_path / "state"))
+    top = tmp_path / "deep"
+    top.mkdir()
+    names = [f"{depth:03d} - " + "x" * 54 for depth in range(100)]
+    fd = os.open(top, os.O_RDONLY)
+    for name in names:
+        os.mkdir(name, dir_fd=fd)
+        fd, parent = os.open(name, os.O_RDONLY, dir_fd=fd), fd
+        os.close(parent)
+    os.close(os.open("Smith - Report.txt", os.O_WRONLY | os.O_CREAT, dir_fd=fd))
+    os.close(fd)
+    relative = "/".join(names) + "/Smith - Report.txt"
+    assert len(str(top) + relative) > os.pathconf("/", "PC_PATH_MAX")
+    code, out, err = reshape("-r", "--apply", top)
+    assert (code, err) == (0, "")
+    assert lines(out) == [[relative, "Report - Smith.txt"]]
+    fd = os.open(top, os.O_RDONLY)
+    for name in names:
+        fd, parent = os.open(name, os.O_RDONLY, dir_fd=fd), fd
+        os.close(parent)
+    assert os.listdir(fd) == ["Report - Smith.txt"]
+    os.close(fd)
+
+
+@pytest.mark.skipif(os.geteuid() != 0 or not os.path.exists("/usr/bin/setpriv"),
+                    reason="reads the folder as another user, which needs root")
+def test_an_unreadable_folder_is_named_and_fails_the_run():
+    import shutil
+    import tempfile
+    top = tempfile.mkdtemp(prefix="unreadable-")
+    try:
+        os.chmod(top, 0o755)
+        make(top, ["Smith - Report.txt", "closed/Lee - Notes.txt"])
+        os.chmod(os.path.join(top, "closed"), 0o700)
+        run = subprocess.run(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                              RESHAPE, "-r", top], capture_output=True, text=True)
+        assert run.returncode == 1
+        assert run.stdout == "Smith - Report.txt\tReport - Smith.txt\n"
+        assert run.stderr == f"reshape: cannot read {top}/closed: Permission denied\n"
+    finally:
+        shutil.rmtree(top)
+
+
+def test_a_journal_folder_that_is_a_file(folder, tmp_path):
+    (tmp_path / "state").mkdir()
+    (tmp_path / "state" / "reshape").write_text("in the way")
+    before = snapshot(folder)
+    code, out, _ = reshape("--apply", "--json", "-p", "Lee*", folder)
+    assert code == 1
+    assert [json.loads(line)["reason"] for line in out.splitlines()] == [
+        f"the journal folder {tmp_path}/state/reshape is not a folder"]
+    assert snapshot(folder) == before
+    code, _, err = reshape("--undo", folder)
+    assert (code, err) == (1, f"reshape: the journal folder {tmp_path}/state/reshape is not a folder\n")

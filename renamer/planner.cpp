@@ -1,0 +1,302 @@
+#include "planner.hpp"
+
+#include <algorithm>
+#include <random>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "renamer/paths.hpp"
+
+namespace renamer {
+
+const char* status_name(Status status) {
+    switch (status) {
+        case Status::rename: return "rename";
+        case Status::refused: return "refused";
+        case Status::done: return "done";
+        case Status::failed: return "failed";
+    }
+    return "";
+}
+
+const char* const TARGET_TAKEN = "a file or folder of that name exists";
+
+namespace {
+
+std::string name_problem(std::string_view name, std::size_t limit) {
+    if (name.empty()) return "the new name is empty";
+    if (name == "." || name == "..") return "the new name is \"" + std::string(name) + "\"";
+    if (name.find('/') != std::string::npos) return "the new name holds a \"/\"";
+    if (name.find('\0') != std::string::npos) return "the new name holds a NUL character";
+    if (name.size() > limit)
+        return "the new name is longer than the file system allows (" + std::to_string(limit) + " bytes)";
+    return "";
+}
+
+std::size_t depth_of(std::string_view dir) {
+    return dir.empty() ? 0 : 1 + static_cast<std::size_t>(std::count(dir.begin(), dir.end(), '/'));
+}
+
+std::string free_temporary_name(const Folder& folder, const std::unordered_set<std::string>& taken) {
+    static std::mt19937_64 random{std::random_device{}()};
+    while (true) {
+        const std::string name = temporary_name(random());
+        if (!taken.count(name) && !fingerprint(folder, name)) return name;
+    }
+}
+
+// A request that passed the checks so far. Names are views into the
+// request, which outlives the plan: no copy of a name per check.
+struct Accepted {
+    std::size_t request;
+    std::string_view name;
+    std::string_view target;
+    Fingerprint fp;
+    bool through_temporary = false;  // the target is the entry itself under another letter case
+};
+
+template <class Value>
+using ByName = std::unordered_map<std::string_view, Value>;
+
+class Planner {
+public:
+    explicit Planner(const PlanInput& input) : in_(input), requests_(*input.requests) {}
+
+    Plan run() {
+        plan_.verdicts.resize(requests_.size());
+        plan_.seen.resize(requests_.size());
+        ByName<std::vector<std::size_t>> by_dir;
+        ByName<std::size_t> first_of_path;
+        first_of_path.reserve(requests_.size());
+        for (std::size_t i = 0; i < requests_.size(); ++i) {
+            const auto [it, fresh] = first_of_path.emplace(requests_[i].path, i);
+            if (!fresh) {
+                refuse(it->second, LISTED_TWICE);
+                refuse(i, LISTED_TWICE);
+            }
+        }
+        for (std::size_t i = 0; i < requests_.size(); ++i) {
+            if (plan_.verdicts[i].status != Status::rename) continue;
+            std::string_view dir, name;
+            if (!split_path(requests_[i].path, dir, name))
+                refuse(i, "the path does not name an entry inside the folder");
+            else if (!in_.kept_out.empty() && is_within(in_.kept_out, requests_[i].path))
+                refuse(i, "it holds the journals that undo needs");
+            else
+                by_dir[dir].push_back(i);
+        }
+        // Deepest folders first, so that contents move before their folder.
+        std::vector<std::string_view> dirs;
+        for (const auto& kv : by_dir) dirs.push_back(kv.first);
+        std::sort(dirs.begin(), dirs.end(), [](std::string_view a, std::string_view b) {
+            const std::size_t da = depth_of(a), db = depth_of(b);
+            return da != db ? da > db : a < b;
+        });
+        for (const std::string_view dir : dirs) plan_folder(std::string(dir), by_dir[dir]);
+        return std::move(plan_);
+    }
+
+private:
+    static constexpr const char* LISTED_TWICE = "the entry is listed more than once";
+
+    void refuse(std::size_t i, const std::string& reason) {
+        plan_.verdicts[i] = {Status::refused, reason};
+    }
+
+    bool refused(const Accepted& a) const { return plan_.verdicts[a.request].status != Status::rename; }
+
+    void plan_folder(const std::string& dir, const std::vector<std::size_t>& indexes) {
+        std::string reason;
+        Folder folder = open_folder(in_.base, dir, reason);
+        if (!folder.open()) {
+            for (std::size_t i : indexes) refuse(i, reason);
+            return;
+        }
+        // For many entries the folder is read once: a name in the listing
+        // exists, and a name not in it is free, without a look-up each.
+        constexpr std::size_t READ_FOLDER_FROM = 32;
+        std::optional<Listing> listing;
+        if (indexes.size() >= READ_FOLDER_FROM) listing = names_in(folder);
+        const std::size_t limit = name_max(folder);
+        std::vector<Accepted> accepted;
+        accepted.reserve(indexes.size());
+        for (std::size_t i : indexes) {
+            const Request& r = requests_[i];
+            const std::string_view name = std::string_view(r.path).substr(dir.empty() ? 0 : dir.size() + 1);
+            std::string problem = name_problem(r.new_name, limit);
+            if (problem.empty() && r.new_name == name) problem = "the new name is the current name";
+            if (!problem.empty()) {
+                refuse(i, problem);
+                continue;
+            }
+            std::optional<Fingerprint> fp;
+            if (in_.depth == Depth::verdicts && listing) {
+                if (listing->contains(name)) fp = Fingerprint{};  // there; what it is matters only to apply
+            } else {
+                fp = fingerprint(folder, std::string(name));
+                plan_.seen[i] = fp;
+            }
+            const std::optional<Fingerprint>* expected = in_.expected ? &(*in_.expected)[i] : nullptr;
+            if (!fp)
+                refuse(i, "the entry no longer exists");
+            else if (expected && *expected && !(**expected == *fp))
+                refuse(i, "the entry changed since the preview");
+            else if (r.identity && *r.identity != fp->id)
+                refuse(i, r.path + " has changed since the batch");
+            else
+                accepted.push_back({i, name, r.new_name, *fp});
+        }
+        refuse_shared_targets(accepted);
+        refuse_taken_targets(folder, listing, accepted);
+        if (in_.depth == Depth::steps) order(folder, dir, accepted);
+    }
+
+    void drop_refused(std::vector<Accepted>& accepted) {
+        accepted.erase(std::remove_if(accepted.begin(), accepted.end(),
+                                      [&](const Accepted& a) { return refused(a); }),
+                       accepted.end());
+    }
+
+    void refuse_shared_targets(std::vector<Accepted>& accepted) {
+        ByName<std::size_t> first_of_target;
+        first_of_target.reserve(accepted.size());
+        for (const Accepted& a : accepted) {
+            const auto [it, fresh] = first_of_target.emplace(a.target, a.request);
+            if (!fresh) {
+                refuse(it->second, "another entry gets the same new name");
+                refuse(a.request, "another entry gets the same new name");
+            }
+        }
+        drop_refused(accepted);
+    }
+
+    // A target may exist only while an entry of the batch moves away from
+    // it; refusing one entry can take that away from another, so repeat.
+    // A name that is there is looked at closely: it may be the entry itself.
+    void refuse_taken_targets(const Folder& folder, std::optional<Listing>& listing, std::vector<Accepted>& accepted) {
+        bool changed = true;
+        while (changed) {
+            changed = false;
+            std::unordered_set<std::string_view> leaving;
+            leaving.reserve(accepted.size());
+            for (const Accepted& a : accepted) leaving.insert(a.name);
+            for (Accepted& a : accepted) {
+                if (leaving.count(a.target) || (listing && !listing->contains(a.target))) continue;
+                const std::optional<Fingerprint> there = fingerprint(folder, std::string(a.target));
+                if (!there) continue;
+                // The entry itself under the target name: on a file system
+                // that ignores letter case, the same name; else a hard link.
+                if (is_same_entry(folder, a, *there) && !is_listed(folder, listing, a.target)) {
+                    a.through_temporary = true;
+                    continue;
+                }
+                refuse(a.request, TARGET_TAKEN);
+                changed = true;
+            }
+            drop_refused(accepted);
+        }
+    }
+
+    // A preview from the listing alone has not looked at the source yet.
+    static bool is_same_entry(const Folder& folder, Accepted& a, const Fingerprint& there) {
+        if (a.fp.id.ino == 0)
+            if (const auto fp = fingerprint(folder, std::string(a.name))) a.fp = *fp;
+        return there.id == a.fp.id && there.folder == a.fp.folder;
+    }
+
+    static bool is_listed(const Folder& folder, std::optional<Listing>& listing, std::string_view name) {
+        if (!listing) listing = names_in(folder);
+        return !listing || listing->contains(name);  // unreadable: assume the worst
+    }
+
+    void add_step(const std::string& dir, std::string_view from, std::string_view to, const Accepted& a,
+                  std::size_t entry, std::size_t unit) {
+        Step s;
+        s.dir = dir, s.from = from, s.to = to;
+        s.moved = a.fp.id;
+        s.entry = entry, s.unit = unit;
+        plan_.steps.push_back(std::move(s));
+    }
+
+    // Chains run from the entry whose target is free back to their start;
+    // a cycle first moves one entry to a temporary name.
+    void order(const Folder& folder, const std::string& dir, const std::vector<Accepted>& accepted) {
+        ByName<std::size_t> by_source;
+        by_source.reserve(accepted.size());
+        for (std::size_t k = 0; k < accepted.size(); ++k) by_source[accepted[k].name] = k;
+        const std::size_t none = accepted.size();
+        std::vector<std::size_t> next(accepted.size(), none), prev(accepted.size(), none);
+        for (std::size_t k = 0; k < accepted.size(); ++k) {
+            auto it = by_source.find(accepted[k].target);
+            if (it != by_source.end()) {
+                next[k] = it->second;
+                prev[it->second] = k;
+            }
+        }
+        std::vector<std::size_t> entry_of(accepted.size());
+        for (std::size_t k = 0; k < accepted.size(); ++k) {
+            entry_of[k] = plan_.journaled.size();
+            plan_.journaled.push_back(accepted[k].request);
+        }
+        std::unordered_set<std::string> taken;  // filled only when a temporary name is needed
+        const auto park = [&]() {
+            if (taken.empty())
+                for (const Accepted& a : accepted) taken.emplace(a.name), taken.emplace(a.target);
+            const std::string name = free_temporary_name(folder, taken);
+            taken.insert(name);
+            return name;
+        };
+        std::vector<bool> placed(accepted.size(), false);
+        const auto place = [&](std::size_t k, std::size_t unit) {
+            placed[k] = true;
+            const Accepted& a = accepted[k];
+            if (!a.through_temporary) return add_step(dir, a.name, a.target, a, entry_of[k], unit);
+            const std::string parking = park();
+            add_step(dir, a.name, parking, a, entry_of[k], unit);
+            add_step(dir, parking, a.target, a, entry_of[k], unit);
+        };
+        const auto walk_back = [&](std::size_t k, std::size_t stop, std::size_t unit) {
+            for (; k != none && k != stop && !placed[k]; k = prev[k]) place(k, unit);
+        };
+        for (std::size_t k = 0; k < accepted.size(); ++k)
+            if (next[k] == none) walk_back(k, none, unit_++);
+        for (std::size_t k = 0; k < accepted.size(); ++k) {
+            if (placed[k]) continue;
+            const std::size_t unit = unit_++;
+            const std::string parking = park();
+            placed[k] = true;
+            add_step(dir, accepted[k].name, parking, accepted[k], entry_of[k], unit);
+            walk_back(prev[k], k, unit);
+            add_step(dir, parking, accepted[k].target, accepted[k], entry_of[k], unit);
+        }
+    }
+
+    const PlanInput& in_;
+    const std::vector<Request>& requests_;
+    Plan plan_;
+    std::size_t unit_ = 0;
+};
+
+}  // namespace
+
+Plan make_plan(const PlanInput& input) { return Planner(input).run(); }
+
+std::vector<Entry> entries_of(const std::vector<Request>& requests, std::vector<Verdict>&& verdicts) {
+    std::vector<Entry> out;
+    out.reserve(requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i)
+        out.push_back({requests[i].path, requests[i].new_name, verdicts[i].status, std::move(verdicts[i].reason)});
+    return out;
+}
+
+std::vector<Entry> entries_of(std::vector<Request>&& requests, std::vector<Verdict>&& verdicts) {
+    std::vector<Entry> out;
+    out.reserve(requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i)
+        out.push_back({std::move(requests[i].path), std::move(requests[i].new_name), verdicts[i].status,
+                       std::move(verdicts[i].reason)});
+    requests.clear();
+    return out;
+}
+
+}  // namespace renamer

@@ -1,0 +1,57 @@
+// The folder of journals. Its contents decide what undo renames, so it is
+// trusted only when it is the user's own: a folder the user owns with mode
+// 0700, holding regular files the user owns. One process at a time works
+// in it (a lock), which also keeps batches' sequence numbers unique.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "renamer/disk.hpp"
+#include "renamer/journal.hpp"
+
+namespace renamer {
+
+// $XDG_STATE_HOME/reshape, else ~/.local/state/reshape with the home folder
+// taken from $HOME or, when that is unset, from the password database;
+// "" when there is no home folder at all.
+std::string default_journal_folder();
+
+class JournalStore {
+public:
+    // Opens the folder at `path`, making it (and its parents) when missing.
+    // Nothing, with `reason` set, when it cannot be made or is not trusted.
+    static std::optional<JournalStore> open(const std::string& path, std::string& reason);
+
+    const std::string& path() const { return path_; }
+    const Folder& folder() const { return folder_; }
+
+    // Takes the lock for the life of the store, waiting up to `patience`
+    // for another process to finish. False, with `reason` set, when it cannot.
+    bool lock(std::string& reason, std::chrono::milliseconds patience = std::chrono::seconds(10));
+
+    // Writes a new journal for `journal.base` (giving it the next sequence
+    // number) and makes it durable; returns its file name, or "" with
+    // `reason` set. Call with the lock taken.
+    std::string create(Journal& journal, std::string& reason);
+
+    // The trusted, well-formed journals of the folder `base`, newest first.
+    struct Stored {
+        std::string name;
+        Journal journal;
+    };
+    std::vector<Stored> journals_of(const std::string& base) const;
+
+private:
+    JournalStore(std::string path, Folder folder) : path_(std::move(path)), folder_(std::move(folder)) {}
+    std::vector<std::string> names() const;
+    std::optional<std::string> read_trusted(const std::string& name) const;
+
+    std::string path_;
+    Folder folder_;
+};
+
+}  // namespace renamer

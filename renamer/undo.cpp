@@ -1,0 +1,208 @@
+// Undo reads where each entry of a batch should be from the journal and
+// finds where it is from the disk: at its new name, at its old name, or at
+// one of the engine's temporary names when a batch (or an earlier undo) was
+// cut short in a cycle. What is not back at its old name becomes a request
+// of a new batch, planned and carried out as any other: so undo inherits
+// every safety of a batch (no replacing, cycles through a temporary name,
+// units rolled back whole), and entries are matched by identity first.
+#include <algorithm>
+#include <map>
+
+#include "renamer/engine.hpp"
+#include "renamer/executor.hpp"
+#include "renamer/paths.hpp"
+
+namespace renamer {
+
+namespace {
+
+// The undo of one journal, as found on disk now.
+struct UndoPlan {
+    std::vector<Request> requests;
+    std::vector<Entry> settled;  // back already, or lost: nothing to rename
+    bool empty() const { return requests.empty() && settled.empty(); }
+};
+
+struct EntrySteps {
+    std::string dir, old_name, new_name;
+    std::vector<std::string> names;  // where it may be, the likeliest first; its old name last
+    Identity id;
+    bool logged = false;
+};
+
+std::vector<EntrySteps> steps_by_entry(const Journal& journal) {
+    std::vector<EntrySteps> out(journal.entries.size());
+    for (std::size_t i = 0; i < journal.entries.size(); ++i) {
+        EntrySteps& e = out[i];
+        split_path(journal.entries[i].path, e.dir, e.old_name);
+        e.new_name = journal.entries[i].new_name;
+    }
+    for (std::size_t i = journal.steps.size(); i-- > 0;) {
+        const Step& s = journal.steps[i];
+        EntrySteps& e = out[s.entry];
+        e.id = s.moved;
+        if (journal.logged_done.count(i)) e.logged = true;
+        for (const std::string& name : {s.to, s.from})
+            if (std::find(e.names.begin(), e.names.end(), name) == e.names.end()) e.names.push_back(name);
+    }
+    return out;
+}
+
+// Where the entry with identity `id` is in `folder`: one of `names`, else
+// (when `search` is set) any temporary name; "" when it is nowhere.
+std::string locate(const Folder& folder, const std::vector<std::string>& names, const Identity& id, bool search) {
+    for (const std::string& name : names)
+        if (const auto fp = fingerprint(folder, name); fp && fp->id == id) return name;
+    if (!search) return "";
+    if (const auto listing = names_in(folder))
+        for (const std::string_view name : listing->names())
+            if (is_temporary_name(std::string(name)))
+                if (const auto fp = fingerprint(folder, std::string(name)); fp && fp->id == id) return std::string(name);
+    return "";
+}
+
+UndoPlan plan_undo(const std::string& root, const Journal& journal) {
+    UndoPlan plan;
+    const std::vector<EntrySteps> entries = steps_by_entry(journal);
+    // Shallow entries first: a folder renamed by the batch changes the
+    // current path of everything below it.
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (!entries[i].names.empty()) order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return std::count(entries[a].dir.begin(), entries[a].dir.end(), '/') + !entries[a].dir.empty() <
+               std::count(entries[b].dir.begin(), entries[b].dir.end(), '/') + !entries[b].dir.empty();
+    });
+    std::map<std::string, std::string> now_of;  // old path -> path now, for entries found elsewhere
+    const auto path_now = [&](const std::string& dir) {
+        std::string now, old;
+        std::size_t start = 0;
+        while (start < dir.size()) {
+            std::size_t end = dir.find('/', start);
+            if (end == std::string::npos) end = dir.size();
+            const std::string component = dir.substr(start, end - start);
+            old = joined(old, component);
+            const auto it = now_of.find(old);
+            now = it != now_of.end() ? it->second : joined(now, component);
+            start = end + 1;
+        }
+        return now;
+    };
+    for (std::size_t i : order) {
+        const EntrySteps& e = entries[i];
+        // A complete journal tells which entries moved; after a crash any may have.
+        const bool may_have_moved = e.logged || !journal.complete;
+        const std::string dir = path_now(e.dir);
+        std::string reason;
+        const Folder folder = open_folder(root, dir, reason);
+        const std::string at = folder.open() ? locate(folder, e.names, e.id, may_have_moved) : "";
+        const std::string new_path = joined(dir, e.new_name);
+        if (at == e.old_name) {
+            if (e.logged) plan.settled.push_back({new_path, e.old_name, Status::done, ""});
+        } else if (!at.empty()) {
+            now_of[journal.entries[i].path] = joined(dir, at);
+            plan.requests.push_back({joined(dir, at), e.old_name, e.id});
+        } else if (may_have_moved) {
+            plan.settled.push_back({new_path, e.old_name, Status::refused,
+                                    folder.open() ? new_path + " has changed since the batch" : reason});
+        }
+    }
+    return plan;
+}
+
+bool is_parked(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return is_temporary_name(slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+// The old name is what undo wants back; say so when it is taken.
+void word_for_undo(std::vector<Entry>& entries) {
+    for (Entry& e : entries)
+        if (e.status == Status::refused && e.reason == TARGET_TAKEN) e.reason = "the old name " + e.new_name + " is taken";
+}
+
+struct Target {
+    std::string name;
+    Journal journal;
+    UndoPlan plan;
+};
+
+// The newest batch of `root` with something to take back. Batches that
+// changed nothing are passed over (and, with `settle`, marked undone).
+std::optional<Target> find_target(const JournalStore& store, const std::string& root, bool settle) {
+    for (JournalStore::Stored& stored : store.journals_of(root)) {
+        if (stored.journal.undone || !stored.journal.changed_something()) continue;
+        UndoPlan plan = plan_undo(root, stored.journal);
+        if (!plan.empty()) return Target{stored.name, std::move(stored.journal), std::move(plan)};
+        if (settle) AppendFile(store.folder(), stored.name).append("undone");
+    }
+    return std::nullopt;
+}
+
+std::string kept_out_of(const std::string& root, const JournalStore& store) {
+    const std::string journals = real_path(store.path());
+    return journals.size() > root.size() && is_within(journals, root) ? journals.substr(root.size() + 1) : "";
+}
+
+UndoResult run(const std::string& base, const std::string& journal_folder, const Hooks* hooks) {
+    UndoResult result;
+    const std::string root = real_path(base);
+    if (root.empty()) return result;
+    std::optional<JournalStore> store = JournalStore::open(journal_folder, result.problem);
+    if (!store || (hooks && !store->lock(result.problem))) return result;
+    result.problem.clear();
+    std::optional<Target> target = find_target(*store, root, hooks != nullptr);
+    if (!target) return result;
+    result.found = true;
+    result.sequence = target->journal.sequence;
+    const PlanInput input{root, &target->plan.requests, nullptr, kept_out_of(root, *store)};
+    Plan plan = make_plan(input);
+    result.entries = entries_of(target->plan.requests, std::move(plan.verdicts));
+    word_for_undo(result.entries);
+    if (hooks) {
+        Executor executor(root, plan.steps, nullptr, *hooks);
+        bool stopped = false;
+        for (std::size_t first = 0; first < plan.steps.size();) {
+            const std::size_t end = unit_end(plan.steps, first);
+            if (!stopped && hooks->stop_requested && hooks->stop_requested()) stopped = true;
+            const std::string failure = stopped ? INTERRUPTED : executor.run_unit(first, end);
+            for (std::size_t i = first; i < end; ++i) {
+                Entry& e = result.entries[plan.journaled[plan.steps[i].entry]];
+                e.status = failure.empty() ? Status::done : Status::failed;
+                e.reason = failure;
+            }
+            first = end;
+        }
+        // Refused entries stay as they are for good, and the next undo goes
+        // to the batch before; but a failure may pass, and an entry waiting
+        // at a temporary name must stay within reach of the next undo.
+        const bool settled = std::none_of(result.entries.begin(), result.entries.end(), [](const Entry& e) {
+            return e.status == Status::failed || (e.status != Status::done && is_parked(e.path));
+        });
+        if (settled) AppendFile(store->folder(), target->name).append("undone");
+    }
+    result.entries.insert(result.entries.end(), target->plan.settled.begin(), target->plan.settled.end());
+    return result;
+}
+
+}  // namespace
+
+UndoResult undo_latest(const std::string& base, const std::string& journal_folder, const Hooks& hooks) {
+    return run(base, journal_folder, &hooks);
+}
+
+UndoResult undo_preview(const std::string& base, const std::string& journal_folder) {
+    return run(base, journal_folder, nullptr);
+}
+
+bool can_undo(const std::string& base, const std::string& journal_folder) {
+    const std::string root = real_path(base);
+    std::string reason;
+    const std::optional<JournalStore> store = root.empty() ? std::nullopt : JournalStore::open(journal_folder, reason);
+    if (!store) return false;
+    for (const JournalStore::Stored& stored : store->journals_of(root))
+        if (!stored.journal.undone && stored.journal.changed_something()) return true;
+    return false;
+}
+
+}  // namespace renamer
