@@ -164,19 +164,19 @@ void report_unreadable(const std::string& path, int error) {
 // A name left alone because it does not fit the source format; --json
 // lists it with the status "skipped".
 struct Skipped {
-    std::size_t before;  // how many requests of its listing come before it
+    std::size_t before;  // how many proposed requests come before it
     std::string path;
-    std::string name;  // "new" in the listing: the name stays
+    std::string name;  // its "new" name: the name stays
     std::string reason;
 };
 
 // What is listed, in name order: the renames proposed, and the names
 // skipped among them.
-struct Listing {
+struct Proposals {
     std::vector<renamer::Request> requests;
     std::vector<Skipped> skipped;
 
-    void append(Listing&& more) {
+    void append(Proposals&& more) {
         for (Skipped& s : more.skipped) {
             s.before += requests.size();
             skipped.push_back(std::move(s));
@@ -185,9 +185,9 @@ struct Listing {
     }
 };
 
-// The planned or carried out `entries` of a listing's requests, with its
+// The planned or carried out `entries` of the proposed requests, with the
 // skipped names in their places.
-void print_listing(const std::vector<Skipped>& skipped, const std::vector<renamer::Entry>& entries, bool json,
+void print_proposals(const std::vector<Skipped>& skipped, const std::vector<renamer::Entry>& entries, bool json,
                    bool preview) {
     std::size_t next = 0;
     for (const Skipped& s : skipped) {
@@ -199,33 +199,35 @@ void print_listing(const std::vector<Skipped>& skipped, const std::vector<rename
 
 // The renames the window would propose, one folder at a time: only names
 // that fit the source format, their parts spelled as before.
-void for_each_folder(const Options& o, const std::function<void(Listing)>& take) {
+void for_each_folder(const Options& o, const std::function<void(Proposals, const renamer::Listing&)>& take) {
     const reshaper::Transformer transformer(folderwalk::decode(o.source), folderwalk::decode(o.target));
     const std::string misfit = utf8(transformer.misfit_reason());
     const wildcard::Pattern pattern(folderwalk::decode(o.pattern));
     const std::string top = o.folder;
     folderwalk::walk(top, [&](folderwalk::Directory& dir) {
         const std::string relative = folderwalk::relative_to(top, dir.path);
+        const renamer::Listing listing({&dir.files, &dir.dirs});
         // The walk still needs the names of folders; those of files are ours to take.
         std::vector<std::string> copied;
         std::vector<std::string>& names = o.folders ? (copied = dir.dirs) : dir.files;
         std::sort(names.begin(), names.end());
-        Listing listing;
+        Proposals proposals;
+        proposals.requests.reserve(names.size());
         for (std::string& name : names) {
             const std::u32string decoded = folderwalk::decode(name);
             if (!o.pattern.empty() && !pattern.matches(decoded)) continue;
             const reshaper::Transformer::Review proposal = transformer.review(decoded, o.folders);
             if (!proposal.fits) {
                 if (o.json)
-                    listing.skipped.push_back(
-                        {listing.requests.size(), relative.empty() ? name : relative + "/" + name, name, misfit});
+                    proposals.skipped.push_back(
+                        {proposals.requests.size(), relative.empty() ? name : relative + "/" + name, name, misfit});
                 continue;
             }
             if (!fileitem::proposes_change(proposal.name, decoded)) continue;
-            listing.requests.push_back(
+            proposals.requests.push_back(
                 {relative.empty() ? std::move(name) : relative + "/" + name, utf8(proposal.name), {}});
         }
-        if (!listing.requests.empty() || !listing.skipped.empty()) take(std::move(listing));
+        if (!proposals.requests.empty() || !proposals.skipped.empty()) take(std::move(proposals), listing);
         return o.recursive;
     }, report_unreadable);
 }
@@ -308,20 +310,20 @@ int main(int argc, char** argv) {
     if (!check.validate().empty()) usage_error(utf8(check.validate()));
     bool fine = true;
     if (!o.apply) {
-        for_each_folder(o, [&](Listing listing) {
-            const renamer::Batch batch(o.folder, std::move(listing.requests), renamer::default_journal_folder(),
-                                       renamer::Batch::Use::preview_only);
-            print_listing(listing.skipped, batch.preview(), o.json, true);
+        for_each_folder(o, [&](Proposals proposals, const renamer::Listing& listing) {
+            const renamer::Batch batch(o.folder, std::move(proposals.requests), renamer::default_journal_folder(),
+                                       renamer::Batch::Use::preview_only, &listing);
+            print_proposals(proposals.skipped, batch.preview(), o.json, true);
             fine = fine && all_fine(batch.preview());
         });
         std::cout.flush();
         return fine && !walk_failed ? 0 : 1;
     }
-    Listing all;
-    for_each_folder(o, [&](Listing listing) { all.append(std::move(listing)); });
+    Proposals all;
+    for_each_folder(o, [&](Proposals proposals, const renamer::Listing&) { all.append(std::move(proposals)); });
     renamer::Batch batch(o.folder, std::move(all.requests));
     const std::vector<renamer::Entry> done = batch.apply(batch_hooks());
-    print_listing(all.skipped, done, o.json, false);
+    print_proposals(all.skipped, done, o.json, false);
     return finish(all_fine(done) && !walk_failed,
                   "the renames listed as done were carried out (reshape --undo takes them back)");
 }

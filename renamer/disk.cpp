@@ -189,14 +189,28 @@ std::optional<Listing> names_in(const Folder& folder) {
     const bool complete = errno == 0;
     closedir(dir);
     if (!complete) return std::nullopt;
-    // The block is whole now: views into it stay valid.
-    listing.names_.reserve(count);
-    for (const char* name = listing.bytes_.data(); name < listing.bytes_.data() + listing.bytes_.size();) {
+    listing.index(count);
+    return listing;
+}
+
+Listing::Listing(const std::vector<const std::vector<std::string>*>& parts) {
+    std::size_t count = 0, size = 0;
+    for (const auto* part : parts)
+        for (const std::string& name : *part) ++count, size += name.size() + 1;
+    bytes_.reserve(size);
+    for (const auto* part : parts)
+        for (const std::string& name : *part) bytes_.insert(bytes_.end(), name.c_str(), name.c_str() + name.size() + 1);
+    index(count);
+}
+
+// The block is whole now: views into it stay valid.
+void Listing::index(std::size_t count) {
+    names_.reserve(count);
+    for (const char* name = bytes_.data(); name < bytes_.data() + bytes_.size();) {
         const std::string_view view(name);
-        listing.names_.insert(view);
+        names_.insert(view);
         name += view.size() + 1;
     }
-    return listing;
 }
 
 std::size_t name_max(const Folder& folder) {

@@ -99,11 +99,16 @@ std::string real_path(const std::string& path);
 // The names in a folder, read once, their bytes kept in one block.
 class Listing {
 public:
+    Listing() = default;
+    // The names of a folder its caller has read already.
+    explicit Listing(const std::vector<const std::vector<std::string>*>& parts);
+
     bool contains(std::string_view name) const { return names_.count(name) != 0; }
     const std::unordered_set<std::string_view>& names() const { return names_; }
 
 private:
     friend std::optional<Listing> names_in(const Folder& folder);
+    void index(std::size_t count);
     std::vector<char> bytes_;  // the names, each ended by a NUL; moves keep them in place
     std::unordered_set<std::string_view> names_;
 };

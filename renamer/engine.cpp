@@ -35,8 +35,10 @@ void set_all(std::vector<Entry>& entries, Status from, Status to, const std::str
 
 }  // namespace
 
-Batch::Batch(const std::string& base, std::vector<Request> requests, const std::string& journal_folder, Use use)
-    : base_(real_path(base)), journal_folder_(journal_folder), use_(use), requests_(std::move(requests)) {
+Batch::Batch(const std::string& base, std::vector<Request> requests, const std::string& journal_folder, Use use,
+             const Listing* listing)
+    : base_(real_path(base)), journal_folder_(journal_folder), use_(use), listing_(listing),
+      requests_(std::move(requests)) {
     if (base_.empty()) {
         refusal_ = base_problem(base);
         return;
@@ -49,7 +51,8 @@ Batch::Batch(const std::string& base, std::vector<Request> requests, const std::
 }
 
 PlanInput Batch::input(const std::vector<std::optional<Fingerprint>>* expected, Depth depth) const {
-    return PlanInput{base_, &requests_, expected, kept_out_, depth};
+    // A listing lent for the preview is old news by the time of apply.
+    return PlanInput{base_, &requests_, expected, kept_out_, depth, depth == Depth::steps ? nullptr : listing_};
 }
 
 const std::vector<Entry>& Batch::preview() const {

@@ -34,9 +34,11 @@ public:
     enum class Use { preview_only, apply };
 
     // Nothing is planned or changed yet. The journal folder is never part
-    // of a batch.
+    // of a batch. A caller that has just read the batch's one folder may
+    // lend its listing to the preview (it must outlive the first preview()).
     Batch(const std::string& base, std::vector<Request> requests,
-          const std::string& journal_folder = default_journal_folder(), Use use = Use::apply);
+          const std::string& journal_folder = default_journal_folder(), Use use = Use::apply,
+          const Listing* listing = nullptr);
 
     // Every request, in order, as "rename" or "refused" with the reason,
     // planned against the disk as it is at the first call.
@@ -55,6 +57,7 @@ private:
     std::string kept_out_;
     std::string refusal_;  // the whole batch is refused, for this reason
     Use use_;
+    const Listing* listing_;
     std::vector<Request> requests_;
     mutable std::vector<std::optional<Fingerprint>> seen_;
     mutable std::optional<std::vector<Entry>> preview_;

@@ -64,7 +64,7 @@ public:
 
     Plan run() {
         plan_.verdicts.resize(requests_.size());
-        plan_.seen.resize(requests_.size());
+        if (in_.depth != Depth::verdicts) plan_.seen.resize(requests_.size());
         ByName<std::vector<std::size_t>> by_dir;
         ByName<std::size_t> first_of_path;
         first_of_path.reserve(requests_.size());
@@ -115,8 +115,9 @@ private:
         // For many entries the folder is read once: a name in the listing
         // exists, and a name not in it is free, without a look-up each.
         constexpr std::size_t READ_FOLDER_FROM = 32;
-        std::optional<Listing> listing;
-        if (indexes.size() >= READ_FOLDER_FROM) listing = names_in(folder);
+        std::optional<Listing> read;
+        if (!in_.listing && indexes.size() >= READ_FOLDER_FROM) read = names_in(folder);
+        const Listing* listing = in_.listing ? in_.listing : read ? &*read : nullptr;
         const std::size_t limit = name_max(folder);
         std::vector<Accepted> accepted;
         accepted.reserve(indexes.size());
@@ -134,7 +135,7 @@ private:
                 if (listing->contains(name)) fp = Fingerprint{};  // there; what it is matters only to apply
             } else {
                 fp = fingerprint(folder, std::string(name));
-                plan_.seen[i] = fp;
+                if (in_.depth != Depth::verdicts) plan_.seen[i] = fp;
             }
             const std::optional<Fingerprint>* expected = in_.expected ? &(*in_.expected)[i] : nullptr;
             if (!fp)
@@ -147,7 +148,7 @@ private:
                 accepted.push_back({i, name, r.new_name, *fp});
         }
         refuse_shared_targets(accepted);
-        refuse_taken_targets(folder, listing, accepted);
+        refuse_taken_targets(folder, listing, read, accepted);
         if (in_.depth == Depth::steps) order(folder, dir, accepted);
     }
 
@@ -173,7 +174,8 @@ private:
     // A target may exist only while an entry of the batch moves away from
     // it; refusing one entry can take that away from another, so repeat.
     // A name that is there is looked at closely: it may be the entry itself.
-    void refuse_taken_targets(const Folder& folder, std::optional<Listing>& listing, std::vector<Accepted>& accepted) {
+    void refuse_taken_targets(const Folder& folder, const Listing* listing, std::optional<Listing>& read,
+                              std::vector<Accepted>& accepted) {
         bool changed = true;
         while (changed) {
             changed = false;
@@ -186,7 +188,7 @@ private:
                 if (!there) continue;
                 // The entry itself under the target name: on a file system
                 // that ignores letter case, the same name; else a hard link.
-                if (is_same_entry(folder, a, *there) && !is_listed(folder, listing, a.target)) {
+                if (is_same_entry(folder, a, *there) && !is_listed(folder, listing, read, a.target)) {
                     a.through_temporary = true;
                     continue;
                 }
@@ -204,8 +206,10 @@ private:
         return there.id == a.fp.id && there.folder == a.fp.folder;
     }
 
-    static bool is_listed(const Folder& folder, std::optional<Listing>& listing, std::string_view name) {
-        if (!listing) listing = names_in(folder);
+    static bool is_listed(const Folder& folder, const Listing* listing, std::optional<Listing>& read,
+                          std::string_view name) {
+        if (!listing && !read) read = names_in(folder);
+        if (!listing) listing = read ? &*read : nullptr;
         return !listing || listing->contains(name);  // unreadable: assume the worst
     }
 

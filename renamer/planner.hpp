@@ -57,6 +57,7 @@ struct PlanInput {
     const std::vector<std::optional<Fingerprint>>* expected = nullptr;  // as the preview saw them
     std::string kept_out;  // relative path of the journal folder when it lies inside base
     Depth depth = Depth::steps;
+    const Listing* listing = nullptr;  // of the one folder of a batch, read by the caller already
 };
 
 Plan make_plan(const PlanInput& input);
