@@ -155,7 +155,8 @@ UndoResult run(const std::string& base, const std::string& journal_folder, const
     if (!target) return result;
     result.found = true;
     result.sequence = target->journal.sequence;
-    const PlanInput input{root, &target->plan.requests, nullptr, kept_out_of(root, *store)};
+    PlanInput input{root, &target->plan.requests, nullptr, kept_out_of(root, *store)};
+    input.restoring = true;
     Plan plan = make_plan(input);
     result.entries = entries_of(target->plan.requests, std::move(plan.verdicts));
     word_for_undo(result.entries);
