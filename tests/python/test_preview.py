@@ -3,7 +3,6 @@ the renames Execute would refuse are flagged before it, parts keep their
 spelling as the command gives them, and the proposals follow the formats
 while they are typed, on the same rows."""
 
-
 import pytest
 import wx
 
