@@ -161,19 +161,7 @@ UndoResult run(const std::string& base, const std::string& journal_folder, const
     result.entries = entries_of(target->plan.requests, std::move(plan.verdicts));
     word_for_undo(result.entries);
     if (hooks) {
-        Executor executor(root, plan.steps, nullptr, *hooks);
-        bool stopped = false;
-        for (std::size_t first = 0; first < plan.steps.size();) {
-            const std::size_t end = unit_end(plan.steps, first);
-            if (!stopped && hooks->stop_requested && hooks->stop_requested()) stopped = true;
-            const std::string failure = stopped ? INTERRUPTED : executor.run_unit(first, end);
-            for (std::size_t i = first; i < end; ++i) {
-                Entry& e = result.entries[plan.journaled[plan.steps[i].entry]];
-                e.status = failure.empty() ? Status::done : Status::failed;
-                e.reason = failure;
-            }
-            first = end;
-        }
+        Executor(root, plan.steps, nullptr, *hooks).run_all(plan.journaled, result.entries);
         // Refused entries stay as they are for good, and the next undo goes
         // to the batch before; but a failure may pass, and an entry waiting
         // at a temporary name must stay within reach of the next undo.
