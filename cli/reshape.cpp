@@ -122,13 +122,17 @@ std::string json_string(const std::string& bytes) {
     return out + "\"";
 }
 
+void print_json(const std::string& path, const std::string& new_name, const char* status,
+                const std::string& reason) {
+    std::cout << "{\"path\": " << json_string(path) << ", \"new\": " << json_string(new_name)
+              << ", \"status\": \"" << status << "\", \"reason\": " << json_string(reason) << "}\n";
+}
+
 // A preview line ends in the reason of a refusal; after --apply or --undo
 // the reason says whether the entry was refused or failed.
 void print(const renamer::Entry& e, bool json, bool preview) {
     if (json) {
-        std::cout << "{\"path\": " << json_string(e.path) << ", \"new\": " << json_string(e.new_name)
-                  << ", \"status\": \"" << renamer::status_name(e.status) << "\", \"reason\": "
-                  << json_string(e.reason) << "}\n";
+        print_json(e.path, e.new_name, renamer::status_name(e.status), e.reason);
         return;
     }
     std::cout << e.path << '\t' << e.new_name;
@@ -157,24 +161,73 @@ void report_unreadable(const std::string& path, int error) {
     walk_failed = true;
 }
 
-// The renames the window would propose, one folder at a time.
-void for_each_folder(const Options& o, const std::function<void(std::vector<renamer::Request>)>& take) {
+// A name left alone because it does not fit the source format; --json
+// lists it with the status "skipped".
+struct Skipped {
+    std::size_t before;  // how many proposed requests come before it
+    std::string path;
+    std::string name;  // its "new" name: the name stays
+    std::string reason;
+};
+
+// What is listed, in name order: the renames proposed, and the names
+// skipped among them.
+struct Proposals {
+    std::vector<renamer::Request> requests;
+    std::vector<Skipped> skipped;
+
+    void append(Proposals&& more) {
+        for (Skipped& s : more.skipped) {
+            s.before += requests.size();
+            skipped.push_back(std::move(s));
+        }
+        for (renamer::Request& r : more.requests) requests.push_back(std::move(r));
+    }
+};
+
+// The planned or carried out `entries` of the proposed requests, with the
+// skipped names in their places.
+void print_proposals(const std::vector<Skipped>& skipped, const std::vector<renamer::Entry>& entries, bool json,
+                   bool preview) {
+    std::size_t next = 0;
+    for (const Skipped& s : skipped) {
+        for (; next < s.before; ++next) print(entries[next], json, preview);
+        print_json(s.path, s.name, "skipped", s.reason);
+    }
+    for (; next < entries.size(); ++next) print(entries[next], json, preview);
+}
+
+// The renames the window would propose, one folder at a time: only names
+// that fit the source format, their parts spelled as before.
+void for_each_folder(const Options& o, const std::function<void(Proposals, const renamer::Listing&)>& take) {
     const reshaper::Transformer transformer(folderwalk::decode(o.source), folderwalk::decode(o.target));
+    const std::string misfit = utf8(transformer.misfit_reason());
     const wildcard::Pattern pattern(folderwalk::decode(o.pattern));
     const std::string top = o.folder;
-    folderwalk::walk(top, [&](const folderwalk::Directory& dir) {
+    folderwalk::walk(top, [&](folderwalk::Directory& dir) {
         const std::string relative = folderwalk::relative_to(top, dir.path);
-        std::vector<std::string> names = o.folders ? dir.dirs : dir.files;
+        const renamer::Listing listing({&dir.files, &dir.dirs});
+        // The walk still needs the names of folders; those of files are ours to take.
+        std::vector<std::string> copied;
+        std::vector<std::string>& names = o.folders ? (copied = dir.dirs) : dir.files;
         std::sort(names.begin(), names.end());
-        std::vector<renamer::Request> requests;
-        for (const std::string& name : names) {
+        Proposals proposals;
+        proposals.requests.reserve(names.size());
+        for (std::string& name : names) {
             const std::u32string decoded = folderwalk::decode(name);
             if (!o.pattern.empty() && !pattern.matches(decoded)) continue;
-            const std::u32string proposal = transformer.propose(decoded, o.folders);
-            if (!fileitem::proposes_change(proposal, decoded)) continue;
-            requests.push_back({relative.empty() ? name : relative + "/" + name, utf8(proposal)});
+            const reshaper::Transformer::Review proposal = transformer.review(decoded, o.folders);
+            if (!proposal.fits) {
+                if (o.json)
+                    proposals.skipped.push_back(
+                        {proposals.requests.size(), relative.empty() ? name : relative + "/" + name, name, misfit});
+                continue;
+            }
+            if (!fileitem::proposes_change(proposal.name, decoded)) continue;
+            proposals.requests.push_back(
+                {relative.empty() ? std::move(name) : relative + "/" + name, utf8(proposal.name), {}});
         }
-        if (!requests.empty()) take(std::move(requests));
+        if (!proposals.requests.empty() || !proposals.skipped.empty()) take(std::move(proposals), listing);
         return o.recursive;
     }, report_unreadable);
 }
@@ -257,21 +310,20 @@ int main(int argc, char** argv) {
     if (!check.validate().empty()) usage_error(utf8(check.validate()));
     bool fine = true;
     if (!o.apply) {
-        for_each_folder(o, [&](std::vector<renamer::Request> requests) {
-            const renamer::Batch batch(o.folder, std::move(requests));
-            for (const renamer::Entry& e : batch.preview()) print(e, o.json, true);
+        for_each_folder(o, [&](Proposals proposals, const renamer::Listing& listing) {
+            const renamer::Batch batch(o.folder, std::move(proposals.requests), renamer::default_journal_folder(),
+                                       renamer::Batch::Use::preview_only, &listing);
+            print_proposals(proposals.skipped, batch.preview(), o.json, true);
             fine = fine && all_fine(batch.preview());
         });
         std::cout.flush();
         return fine && !walk_failed ? 0 : 1;
     }
-    std::vector<renamer::Request> all;
-    for_each_folder(o, [&](std::vector<renamer::Request> requests) {
-        for (renamer::Request& r : requests) all.push_back(std::move(r));
-    });
-    renamer::Batch batch(o.folder, std::move(all));
+    Proposals all;
+    for_each_folder(o, [&](Proposals proposals, const renamer::Listing&) { all.append(std::move(proposals)); });
+    renamer::Batch batch(o.folder, std::move(all.requests));
     const std::vector<renamer::Entry> done = batch.apply(batch_hooks());
-    for (const renamer::Entry& e : done) print(e, o.json, false);
+    print_proposals(all.skipped, done, o.json, false);
     return finish(all_fine(done) && !walk_failed,
                   "the renames listed as done were carried out (reshape --undo takes them back)");
 }

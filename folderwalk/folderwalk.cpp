@@ -100,7 +100,7 @@ std::string join(const std::string& parent, const std::string& name) {
     return parent + "/" + name;
 }
 
-void walk(const std::string& top, const std::function<bool(const Directory&)>& visit, const WalkFailure& failed) {
+void walk(const std::string& top, const std::function<bool(Directory&)>& visit, const WalkFailure& failed) {
     // Each pending directory is listed when it is reached, as os.walk does,
     // so a stack of (directory, next subdirectory) keeps the order. Each
     // frame keeps its directory open, for its subdirectories to open from.

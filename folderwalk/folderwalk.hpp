@@ -24,9 +24,10 @@ struct Directory {
 // that is not a symbolic link. Each directory is opened relative to its
 // parent, so paths longer than PATH_MAX are walked too. A directory that
 // cannot be read is passed over, and told to `failed` (when given) with the
-// errno. `visit` returns false to end the walk.
+// errno. `visit` returns false to end the walk; it may take the names of
+// files (the walk needs only `dirs`).
 using WalkFailure = std::function<void(const std::string& path, int error)>;
-void walk(const std::string& top, const std::function<bool(const Directory&)>& visit,
+void walk(const std::string& top, const std::function<bool(Directory&)>& visit,
           const WalkFailure& failed = nullptr);
 
 // `parent` and `name` joined with one slash.

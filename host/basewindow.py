@@ -17,7 +17,10 @@ import windowfit
 from buildguard import BuildCancelled, BuildGuard
 from errorreport import HandlerErrors
 from listing import RenameDialog, UndoDialog, describe
-from readable import exact, readable, show_rows_readably
+from preview import Preview
+from proposer import Proposer
+from readable import readable, show_rows_readably
+from rowplan import RowPlan
 from settingsreport import SettingsReport
 
 STATUS_WIDTHS = [-1, 240]  # the message; what the frame is busy with
@@ -35,7 +38,6 @@ class Basewindow(wx.Frame):
         self.transformclass = transformclass
         self.tree = None
         self.guard = BuildGuard()
-        self.escaped_rows = set()  # ids of rows shown through readable()
         HandlerErrors(self)
         self.settings = SettingsReport(self._tell_later)
         self.settings.loaded(self.cfg)
@@ -69,6 +71,7 @@ class Basewindow(wx.Frame):
         self.choices.cancel_button.Bind(wx.EVT_BUTTON, lambda event: self.cancel_build())
         windowfit.let_fields_grow(self.choices)
         windowfit.keep_strip_visible(self, self.choices)
+        self.preview = Preview(self, (self.choices.source_ctrl, self.choices.target_ctrl))
         self.Bind(wx.EVT_CLOSE, self.on_close)
         self.Bind(wx.EVT_CHAR_HOOK, self.on_key)
 
@@ -170,10 +173,10 @@ class Basewindow(wx.Frame):
         self.refresh()
 
     def clear_tree(self):
+        self.preview.detach()
         for row in list(fileitem.nodes.values()):
             row.unbind()
         self.tree = None
-        self.escaped_rows = set()
         for pane, sizer in ((self.left, self.sizer1), (self.right, self.sizer2)):
             sizer.Clear(False)
             pane.DestroyChildren()
@@ -200,10 +203,11 @@ class Basewindow(wx.Frame):
             self.show_progress(problem)
             self._tell(problem, wx.ICON_WARNING)
             return
+        proposer = Proposer(transform)
         self._show_building(True)
         try:
             tree = dirscan.Filetree(self.left, self.right, self.sizer1, self.sizer2, self.cfg,
-                                    transform.run, self._build_progress)
+                                    proposer.propose, self._build_progress)
             tree.build()
         except BaseException as error:
             self.clear_tree()  # rows of a build that never ended are no tree
@@ -212,7 +216,8 @@ class Basewindow(wx.Frame):
         finally:
             self._show_building(False)
         self.tree = tree
-        self.escaped_rows = show_rows_readably(fileitem.nodes.values())
+        show_rows_readably(fileitem.nodes.values())  # before the preview takes the proposals
+        self.preview.attach(tree, proposer)
         self._align_rows(tree)
         self.choices.pattern_ctrl.ChangeValue(self.cfg.pattern or "")
         self.choices.enable_execute()
@@ -253,11 +258,14 @@ class Basewindow(wx.Frame):
         self.guard.when_idle(lambda: self._on_tree(lambda tree: tree.invert_all_selections()))
 
     def untick_all(self):
-        self.guard.when_idle(lambda: self._on_tree(lambda tree: tree.untick_all()))
+        self.guard.when_idle(lambda: self._on_tree(lambda tree: tree.untick_all(),
+                                                   recheck=False))
 
-    def _on_tree(self, command):
+    def _on_tree(self, command, recheck=True):
         if self.tree:
             command(self.tree)
+            if recheck:
+                self.preview.recheck()
             self.right.Refresh()
 
     # ---- renaming ----
@@ -294,11 +302,10 @@ class Basewindow(wx.Frame):
         if not self.tree:
             self.show_progress("Nothing to rename: no folder has been read")
             return
-        pairs = [self._rename_pair(row) for row in self.tree.renames()]
-        if not pairs:
+        plan = RowPlan(self.tree.abslocation, self.tree.renames())
+        if not plan.rows:
             self._tell("Nothing to rename: check the rows with a tick mark first.")
             return
-        plan = renamer.plan(self.tree.abslocation, pairs)
         dialog = RenameDialog(self, plan.entries)
         try:
             confirmed = dialog.ShowModal() == wx.ID_OK
@@ -309,14 +316,6 @@ class Basewindow(wx.Frame):
         results = plan.apply()
         self.refresh()  # the panes show the disk as it is now
         self._report("Renamed", results)
-
-    def _rename_pair(self, row):
-        """(path relative to the folder, new name), with the exact bytes of
-        a name that is shown readably."""
-        newname = row.newname
-        if id(row) in self.escaped_rows:
-            newname = exact(newname)
-        return os.sep.join(row.branch[1:]), newname
 
     def undo(self):
         self.guard.when_idle(self._undo)

@@ -32,14 +32,18 @@ def exact(text):
 
 def show_rows_readably(rows):
     """Rewrites the name and the proposal of every row that holds an
-    undecodable byte; returns the ids of those rows, whose proposals
-    `exact` must turn back before a rename. The proposal is changed without
+    undecodable byte, and marks the row `shown_readably`: `newname_of` must
+    turn its proposal back before a rename. The proposal is changed without
     an event, so its tick stays as the tree worked it out."""
-    rewritten = set()
     for row in rows:
         proposal = row.proposed.GetValue()
         if has_undecodable(row.name) or has_undecodable(proposal):
             row.checkbox.SetLabel(readable(row.name))
             row.proposed.ChangeValue(readable(proposal))
-            rewritten.add(id(row))
-    return rewritten
+            row.shown_readably = True
+
+
+def newname_of(row):
+    """The new name a row's rename uses: its exact bytes."""
+    shown = row.newname
+    return exact(shown) if getattr(row, "shown_readably", False) else shown

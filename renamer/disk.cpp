@@ -139,15 +139,28 @@ bool write_durably(const Folder& folder, const std::string& name, const std::str
 }
 
 AppendFile::AppendFile(const Folder& folder, const std::string& name)
-    : fd_(::openat(folder.fd(), name.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC)) {}
+    : fd_(::openat(folder.fd(), name.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC)), failed_(fd_ < 0) {}
 
 AppendFile::~AppendFile() {
+    write_out();
     if (fd_ >= 0) close(fd_);
 }
 
-bool AppendFile::append(const std::string& line) { return fd_ >= 0 && write_all(fd_, line + "\n"); }
+bool AppendFile::write_out() {
+    if (!failed_ && !pending_.empty()) failed_ = !write_all(fd_, pending_);
+    pending_.clear();
+    return !failed_;
+}
 
-bool AppendFile::sync() { return fd_ >= 0 && fsync(fd_) == 0; }
+bool AppendFile::append(const std::string& line) {
+    constexpr std::size_t WRITE_FROM = 16 * 1024;
+    if (failed_) return false;
+    pending_ += line;
+    pending_ += '\n';
+    return pending_.size() < WRITE_FROM || write_out();
+}
+
+bool AppendFile::sync() { return write_out() && fsync(fd_) == 0; }
 
 std::string real_path(const std::string& path) {
     char* resolved = realpath(path.c_str(), nullptr);
@@ -157,7 +170,7 @@ std::string real_path(const std::string& path) {
     return out;
 }
 
-std::optional<std::unordered_set<std::string>> names_in(const Folder& folder) {
+std::optional<Listing> names_in(const Folder& folder) {
     const int fd = fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
     if (fd < 0) return std::nullopt;
     DIR* dir = fdopendir(fd);
@@ -165,13 +178,39 @@ std::optional<std::unordered_set<std::string>> names_in(const Folder& folder) {
         close(fd);
         return std::nullopt;
     }
-    std::unordered_set<std::string> names;
+    rewinddir(dir);  // the duplicate shares its position with the folder's own descriptor
+    Listing listing;
+    std::size_t count = 0;
     errno = 0;
-    while (const dirent* entry = readdir(dir)) names.insert(entry->d_name);
+    while (const dirent* entry = readdir(dir)) {
+        listing.bytes_.insert(listing.bytes_.end(), entry->d_name, entry->d_name + std::strlen(entry->d_name) + 1);
+        ++count;
+    }
     const bool complete = errno == 0;
     closedir(dir);
     if (!complete) return std::nullopt;
-    return names;
+    listing.index(count);
+    return listing;
+}
+
+Listing::Listing(const std::vector<const std::vector<std::string>*>& parts) {
+    std::size_t count = 0, size = 0;
+    for (const auto* part : parts)
+        for (const std::string& name : *part) ++count, size += name.size() + 1;
+    bytes_.reserve(size);
+    for (const auto* part : parts)
+        for (const std::string& name : *part) bytes_.insert(bytes_.end(), name.c_str(), name.c_str() + name.size() + 1);
+    index(count);
+}
+
+// The block is whole now: views into it stay valid.
+void Listing::index(std::size_t count) {
+    names_.reserve(count);
+    for (const char* name = bytes_.data(); name < bytes_.data() + bytes_.size();) {
+        const std::string_view view(name);
+        names_.insert(view);
+        name += view.size() + 1;
+    }
 }
 
 std::size_t name_max(const Folder& folder) {

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
+#include <vector>
 
 namespace renamer {
 
@@ -70,25 +72,49 @@ int rename_noreplace(const Folder& folder, const std::string& from, const std::s
 // and folder flushed). On failure nothing is left behind and errno tells why.
 bool write_durably(const Folder& folder, const std::string& name, const std::string& data);
 
-// Appends to an open journal without flushing; recovery reads the disk.
+// Appends lines to an open journal, gathered into large writes and never
+// flushed to disk before sync(): recovery reads the disk, and a log cut
+// short by a crash only means the disk decides. Once a write fails, nothing
+// more is written, so that a journal never claims more than it holds.
 class AppendFile {
 public:
     AppendFile(const Folder& folder, const std::string& name);
     ~AppendFile();
     AppendFile(const AppendFile&) = delete;
     AppendFile& operator=(const AppendFile&) = delete;
-    bool append(const std::string& line);
+    bool append(const std::string& line);  // false once anything failed
     bool sync();
 
 private:
+    bool write_out();
+
     int fd_ = -1;
+    bool failed_ = false;
+    std::string pending_;
 };
 
 // The absolute path with links resolved, or "" when it does not exist.
 std::string real_path(const std::string& path);
 
+// The names in a folder, read once, their bytes kept in one block.
+class Listing {
+public:
+    Listing() = default;
+    // The names of a folder its caller has read already.
+    explicit Listing(const std::vector<const std::vector<std::string>*>& parts);
+
+    bool contains(std::string_view name) const { return names_.count(name) != 0; }
+    const std::unordered_set<std::string_view>& names() const { return names_; }
+
+private:
+    friend std::optional<Listing> names_in(const Folder& folder);
+    void index(std::size_t count);
+    std::vector<char> bytes_;  // the names, each ended by a NUL; moves keep them in place
+    std::unordered_set<std::string_view> names_;
+};
+
 // The names in a folder, or nothing when it cannot be read to the end.
-std::optional<std::unordered_set<std::string>> names_in(const Folder& folder);
+std::optional<Listing> names_in(const Folder& folder);
 
 // The longest name, in bytes, that the folder's file system takes.
 std::size_t name_max(const Folder& folder);

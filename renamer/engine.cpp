@@ -35,71 +35,78 @@ void set_all(std::vector<Entry>& entries, Status from, Status to, const std::str
 
 }  // namespace
 
-Batch::Batch(const std::string& base, std::vector<Request> requests, const std::string& journal_folder)
-    : base_(real_path(base)), journal_folder_(journal_folder), requests_(std::move(requests)) {
-    std::string refusal;
+Batch::Batch(const std::string& base, std::vector<Request> requests, const std::string& journal_folder, Use use,
+             const Listing* listing)
+    : base_(real_path(base)), journal_folder_(journal_folder), use_(use), listing_(listing),
+      requests_(std::move(requests)) {
     if (base_.empty()) {
-        refusal = base_problem(base);
-    } else {
-        const std::string journals = resolved_even_if_missing(journal_folder_);
-        if (is_within(base_, journals))
-            refusal = "the folder holds the journals that undo needs";
-        else if (journals.size() > base_.size() && is_within(journals, base_ == "/" ? "" : base_))
-            kept_out_ = journals.substr(base_ == "/" ? 1 : base_.size() + 1);
-    }
-    if (!refusal.empty()) {
-        for (const Request& r : requests_) preview_.push_back({r.path, r.new_name, Status::refused, refusal});
-        seen_.resize(requests_.size());
-        base_.clear();
+        refusal_ = base_problem(base);
         return;
     }
-    PlanInput input{base_, &requests_, nullptr, kept_out_};
-    Plan plan = make_plan(input);
-    preview_ = std::move(plan.entries);
+    const std::string journals = resolved_even_if_missing(journal_folder_);
+    if (is_within(base_, journals))
+        refusal_ = "the folder holds the journals that undo needs";
+    else if (journals.size() > base_.size() && is_within(journals, base_ == "/" ? "" : base_))
+        kept_out_ = journals.substr(base_ == "/" ? 1 : base_.size() + 1);
+}
+
+PlanInput Batch::input(const std::vector<std::optional<Fingerprint>>* expected, Depth depth) const {
+    // A listing lent for the preview is old news by the time of apply.
+    return PlanInput{base_, &requests_, expected, kept_out_, depth, depth == Depth::steps ? nullptr : listing_};
+}
+
+const std::vector<Entry>& Batch::preview() const {
+    if (preview_) return *preview_;
+    if (!refusal_.empty()) {
+        preview_.emplace();
+        for (const Request& r : requests_) preview_->push_back({r.path, r.new_name, Status::refused, refusal_});
+        return *preview_;
+    }
+    if (use_ == Use::preview_only) {
+        // Nothing will be applied: the names move over to the preview.
+        Plan plan = make_plan(input(nullptr, Depth::verdicts));
+        preview_ = entries_of(std::move(requests_), std::move(plan.verdicts));
+        return *preview_;
+    }
+    Plan plan = make_plan(input(nullptr, Depth::fingerprints));
+    preview_ = entries_of(requests_, std::move(plan.verdicts));
     seen_ = std::move(plan.seen);
+    return *preview_;
 }
 
 std::vector<Entry> Batch::apply(const Hooks& hooks) {
-    if (base_.empty()) return preview_;
+    if (use_ == Use::preview_only) throw std::logic_error("a batch made for a preview only is applied");
+    if (!refusal_.empty()) return preview();
     std::string reason;
     std::optional<JournalStore> store = JournalStore::open(journal_folder_, reason);
     if (!store || !store->lock(reason)) {
-        std::vector<Entry> result = preview_;
+        std::vector<Entry> result = preview();
         set_all(result, Status::rename, Status::failed, reason);
         return result;
     }
-    PlanInput input{base_, &requests_, &seen_, kept_out_};
-    Plan plan = make_plan(input);
-    std::vector<Entry> result = std::move(plan.entries);
+    Plan plan = make_plan(input(preview_ ? &seen_ : nullptr, Depth::steps));
+    std::vector<Entry> result = entries_of(requests_, std::move(plan.verdicts));
     if (plan.steps.empty()) return result;
 
     Journal journal;
     journal.base = base_;
+    journal.entries.reserve(plan.journaled.size());
     for (std::size_t request : plan.journaled)
         journal.entries.push_back({requests_[request].path, requests_[request].new_name});
-    journal.steps = plan.steps;
+    journal.steps = std::move(plan.steps);
+    const std::vector<Step>& steps = journal.steps;
     const std::string name = store->create(journal, reason);
     if (name.empty()) {
         set_all(result, Status::rename, Status::failed, reason);
         return result;
     }
     AppendFile log(store->folder(), name);
-    Executor executor(base_, plan.steps, &log, hooks);
-    std::string stop;
-    for (std::size_t first = 0; first < plan.steps.size();) {
-        const std::size_t end = unit_end(plan.steps, first);
-        if (stop.empty() && hooks.stop_requested && hooks.stop_requested()) stop = INTERRUPTED;
-        const std::string failure = stop.empty() ? executor.run_unit(first, end) : stop;
-        for (std::size_t i = first; i < end; ++i) {
-            Entry& e = result[plan.journaled[plan.steps[i].entry]];
-            e.status = failure.empty() ? Status::done : Status::failed;
-            e.reason = failure;
-        }
-        // Without its log, undo after a crash would have to guess: stop here.
-        if (stop.empty() && executor.log_failed())
-            stop = "not carried out: the journal " + store->path() + "/" + name + " cannot be written to";
-        first = end;
-    }
+    Executor executor(base_, steps, &log, hooks);
+    // Without its log, undo after a crash would have to guess: stop then.
+    executor.run_all(plan.journaled, result, [&]() -> std::string {
+        if (!executor.log_failed()) return "";
+        return "not carried out: the journal " + store->path() + "/" + name + " cannot be written to";
+    });
     log.append("complete");
     log.sync();
     return result;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -28,26 +29,38 @@ extern const char* const INTERRUPTED;
 
 class Batch {
 public:
-    // Plans the batch against the disk as it is now; nothing is changed.
-    // The journal folder is never part of a batch.
+    // What the batch is for: a preview to show and nothing more, or a batch
+    // to carry out (perhaps after showing its preview).
+    enum class Use { preview_only, apply };
+
+    // Nothing is planned or changed yet. The journal folder is never part
+    // of a batch. A caller that has just read the batch's one folder may
+    // lend its listing to the preview (it must outlive the first preview()).
     Batch(const std::string& base, std::vector<Request> requests,
-          const std::string& journal_folder = default_journal_folder());
+          const std::string& journal_folder = default_journal_folder(), Use use = Use::apply,
+          const Listing* listing = nullptr);
 
-    // Every request, in order, as "rename" or "refused" with the reason.
-    const std::vector<Entry>& preview() const { return preview_; }
+    // Every request, in order, as "rename" or "refused" with the reason,
+    // planned against the disk as it is at the first call.
+    const std::vector<Entry>& preview() const;
 
-    // Plans again (an entry that changed since the preview is refused),
-    // journals the plan and carries it out. Every request comes back as
-    // done, refused or failed; a failed chain or cycle is rolled back.
+    // Plans (again, after a preview: an entry that changed since is
+    // refused), journals the plan and carries it out. Every request comes
+    // back as done, refused or failed; a failed chain or cycle is rolled back.
     std::vector<Entry> apply(const Hooks& hooks = {});
 
 private:
+    PlanInput input(const std::vector<std::optional<Fingerprint>>* expected, Depth depth) const;
+
     std::string base_;
     std::string journal_folder_;
     std::string kept_out_;
+    std::string refusal_;  // the whole batch is refused, for this reason
+    Use use_;
+    const Listing* listing_;
     std::vector<Request> requests_;
-    std::vector<std::optional<Fingerprint>> seen_;
-    std::vector<Entry> preview_;
+    mutable std::vector<std::optional<Fingerprint>> seen_;
+    mutable std::optional<std::vector<Entry>> preview_;
 };
 
 struct UndoResult {

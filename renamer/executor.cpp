@@ -15,17 +15,27 @@ std::string failure_text(int error) {
     return std::strerror(error);
 }
 
-std::size_t unit_end(const std::vector<Step>& steps, std::size_t first) {
-    std::size_t end = first;
-    while (end < steps.size() && steps[end].unit == steps[first].unit) ++end;
-    return end;
-}
-
 Executor::Executor(const std::string& base, const std::vector<Step>& steps, AppendFile* log, const Hooks& hooks)
     : base_(base), steps_(steps), log_(log), hooks_(hooks) {}
 
 void Executor::log(const std::string& line) {
     if (log_ && !log_->append(line)) log_failed_ = true;
+}
+
+void Executor::run_all(const std::vector<std::size_t>& journaled, std::vector<Entry>& entries,
+                       const std::function<std::string()>& after_unit) {
+    std::string stop;
+    for (std::size_t first = 0, end; first < steps_.size(); first = end) {
+        for (end = first; end < steps_.size() && steps_[end].unit == steps_[first].unit;) ++end;
+        if (stop.empty() && hooks_.stop_requested && hooks_.stop_requested()) stop = INTERRUPTED;
+        const std::string failure = stop.empty() ? run_unit(first, end) : stop;
+        for (std::size_t i = first; i < end; ++i) {
+            Entry& e = entries[journaled[steps_[i].entry]];
+            e.status = failure.empty() ? Status::done : Status::failed;
+            e.reason = failure;
+        }
+        if (stop.empty() && after_unit) stop = after_unit();
+    }
 }
 
 std::string Executor::run_unit(std::size_t first, std::size_t end) {
@@ -42,7 +52,7 @@ std::string Executor::run_unit(std::size_t first, std::size_t end) {
         const Folder& folder = folder_of(s.dir, reason);
         const int error = folder.open() ? rename_noreplace(folder, s.to, s.from) : 0;
         if (folder.open() && error == 0) {
-            log("rolledback " + std::to_string(*it));
+            log("rolledback\t" + std::to_string(*it));
         } else {
             failure += "; it is left at " + joined(s.dir, s.to) + ", since it could not be named back to " +
                        s.from + " (" + (folder.open() ? failure_text(error) : reason) + ")";
@@ -64,7 +74,7 @@ std::string Executor::run_step(std::size_t i) {
     const std::optional<Fingerprint> here = fingerprint(folder, s.from);
     if (!here || here->id != s.moved) return "the entry changed since the plan";
     if (const int error = rename_noreplace(folder, s.from, s.to)) return failure_text(error);
-    log("done " + std::to_string(i));
+    log("done\t" + std::to_string(i));
     return "";
 }
 

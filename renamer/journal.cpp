@@ -3,20 +3,44 @@
 #include "renamer/paths.hpp"
 
 #include <cctype>
-#include <sstream>
+#include <charconv>
+#include <stdexcept>
+#include <string_view>
 
 namespace renamer {
 
 namespace {
 
 const char* const MAGIC = "reshape-journal 2";
+const char OLD_NAME[] = "<";
+const char NEW_NAME[] = ">";
 
-std::vector<std::string> fields_of(const std::string& line) {
-    std::vector<std::string> out;
-    std::istringstream in(line);
-    std::string field;
-    while (in >> field) out.push_back(field);
-    return out;
+// Lines are fields joined by tabs; escaped fields never hold a tab.
+std::vector<std::string_view> fields_of(std::string_view line) {
+    std::vector<std::string_view> out;
+    while (true) {
+        const std::size_t tab = line.find('\t');
+        out.push_back(line.substr(0, tab));
+        if (tab == std::string_view::npos) return out;
+        line.remove_prefix(tab + 1);
+    }
+}
+
+template <class Number>
+Number number(std::string_view field) {
+    Number value{};
+    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+    if (error != std::errc() || end != field.data() + field.size()) throw std::invalid_argument("not a number");
+    return value;
+}
+
+// A step's name as the entry's old or new name when it is one of them.
+std::string name_token(const std::string& name, const JournalEntry& entry) {
+    std::string dir, old_name;
+    split_path(entry.path, dir, old_name);
+    if (name == old_name) return OLD_NAME;
+    if (name == entry.new_name) return NEW_NAME;
+    return escape(name);
 }
 
 }  // namespace
@@ -25,8 +49,9 @@ std::string escape(const std::string& bytes) {
     if (bytes.empty()) return "%";
     static const char* hex = "0123456789ABCDEF";
     std::string out;
+    out.reserve(bytes.size());
     for (unsigned char c : bytes) {
-        if (c > 0x20 && c < 0x7F && c != '%') {
+        if (c >= 0x20 && c < 0x7F && c != '%') {
             out += static_cast<char>(c);
         } else {
             out += '%';
@@ -37,61 +62,65 @@ std::string escape(const std::string& bytes) {
     return out;
 }
 
-std::optional<std::string> unescape(const std::string& field) {
+std::optional<std::string> unescape(std::string_view field) {
     if (field == "%") return std::string();
     std::string out;
+    out.reserve(field.size());
     for (std::size_t i = 0; i < field.size(); ++i) {
         if (field[i] != '%') {
             out += field[i];
             continue;
         }
         if (i + 2 >= field.size()) return std::nullopt;
-        const std::string code = field.substr(i + 1, 2);
-        if (!std::isxdigit(static_cast<unsigned char>(code[0])) ||
-            !std::isxdigit(static_cast<unsigned char>(code[1])))
+        const char code[2] = {field[i + 1], field[i + 2]};
+        if (!std::isxdigit(static_cast<unsigned char>(code[0])) || !std::isxdigit(static_cast<unsigned char>(code[1])))
             return std::nullopt;
-        out += static_cast<char>(std::stoi(code, nullptr, 16));
+        const auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (c | 0x20) - 'a' + 10; };
+        out += static_cast<char>(digit(code[0]) * 16 + digit(code[1]));
         i += 2;
     }
     return out;
 }
 
 std::string format_plan(const Journal& journal) {
-    std::ostringstream out;
-    out << MAGIC << "\n"
-        << "sequence " << journal.sequence << "\n"
-        << "time " << journal.time << "\n"
-        << "base " << escape(journal.base) << "\n";
-    for (std::size_t i = 0; i < journal.entries.size(); ++i)
-        out << "entry " << i << " " << escape(journal.entries[i].path) << " "
-            << escape(journal.entries[i].new_name) << "\n";
-    for (std::size_t i = 0; i < journal.steps.size(); ++i) {
-        const Step& s = journal.steps[i];
-        out << "step " << i << " " << s.entry << " " << s.unit << " " << s.moved.dev << " " << s.moved.ino << " "
-            << s.moved.born_ns << " " << escape(s.dir) << " " << escape(s.from) << " " << escape(s.to) << "\n";
+    std::string out;
+    out.reserve(64 + journal.entries.size() * 96);
+    out += MAGIC;
+    out += "\nsequence\t" + std::to_string(journal.sequence) + "\ntime\t" + std::to_string(journal.time) +
+           "\nbase\t" + escape(journal.base) + "\n";
+    for (const JournalEntry& e : journal.entries) {
+        out += "entry\t";
+        out += escape(e.path);
+        out += '\t';
+        out += escape(e.new_name);
+        out += '\n';
     }
-    out << "planned\n";
-    return out.str();
+    for (const Step& s : journal.steps) {
+        const JournalEntry& e = journal.entries[s.entry];
+        out += "step\t" + std::to_string(s.entry) + '\t' + std::to_string(s.unit) + '\t' + std::to_string(s.moved.dev) +
+               '\t' + std::to_string(s.moved.ino) + '\t' + std::to_string(s.moved.born_ns) + '\t' +
+               name_token(s.from, e) + '\t' + name_token(s.to, e) + '\n';
+    }
+    out += "planned\n";
+    return out;
 }
 
 namespace {
 
-// Every step renames its entry, inside the entry's own folder, between the
+// Every step renames its entry inside the entry's own folder, between the
 // entry's old name, its new name and the engine's temporary names.
-bool steps_stay_inside(const Journal& journal) {
+std::optional<std::string> step_name(std::string_view token, const std::string& old_name, const JournalEntry& entry) {
+    if (token == OLD_NAME) return old_name;
+    if (token == NEW_NAME) return entry.new_name;
+    std::optional<std::string> name = unescape(token);
+    if (!name || !is_temporary_name(*name)) return std::nullopt;
+    return name;
+}
+
+bool entries_stay_inside(const Journal& journal) {
     for (const JournalEntry& e : journal.entries) {
         std::string dir, name;
         if (!split_path(e.path, dir, name) || !is_plain_name(e.new_name)) return false;
-    }
-    for (const Step& s : journal.steps) {
-        if (s.entry >= journal.entries.size()) return false;
-        const JournalEntry& e = journal.entries[s.entry];
-        std::string dir, name;
-        split_path(e.path, dir, name);
-        const auto allowed = [&](const std::string& n) {
-            return n == name || n == e.new_name || is_temporary_name(n);
-        };
-        if (s.dir != dir || !allowed(s.from) || !allowed(s.to) || s.from == s.to) return false;
     }
     return true;
 }
@@ -99,47 +128,59 @@ bool steps_stay_inside(const Journal& journal) {
 }  // namespace
 
 std::optional<Journal> parse(const std::string& text) {
-    std::istringstream in(text);
-    std::string line;
-    if (!std::getline(in, line) || line != MAGIC) return std::nullopt;
+    std::string_view rest(text);
+    rest = rest.substr(0, rest.rfind('\n') + 1);  // a last line cut short by a full disk says nothing
+    const auto next_line = [&](std::string_view& line) {
+        if (rest.empty()) return false;
+        const std::size_t end = rest.find('\n');
+        line = rest.substr(0, end);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        return true;
+    };
+    std::string_view line;
+    if (!next_line(line) || line != MAGIC) return std::nullopt;
     Journal journal;
-    bool planned = false;
-    while (std::getline(in, line)) {
-        const std::vector<std::string> f = fields_of(line);
-        if (f.empty()) continue;
+    bool planned = false, entries_checked = false;
+    while (next_line(line)) {
+        const std::vector<std::string_view> f = fields_of(line);
         try {
             if (f[0] == "sequence" && f.size() == 2) {
-                journal.sequence = std::stoull(f[1]);
+                journal.sequence = number<std::uint64_t>(f[1]);
             } else if (f[0] == "time" && f.size() == 2) {
-                journal.time = std::stoll(f[1]);
+                journal.time = number<std::int64_t>(f[1]);
             } else if (f[0] == "base" && f.size() == 2) {
                 auto base = unescape(f[1]);
                 if (!base) return std::nullopt;
                 journal.base = *base;
-            } else if (f[0] == "entry" && f.size() == 4) {
-                auto path = unescape(f[2]);
-                auto name = unescape(f[3]);
+            } else if (f[0] == "entry" && f.size() == 3 && journal.steps.empty()) {
+                auto path = unescape(f[1]);
+                auto name = unescape(f[2]);
                 if (!path || !name) return std::nullopt;
-                journal.entries.push_back({*path, *name});
-            } else if (f[0] == "step" && f.size() == 10) {
+                journal.entries.push_back({std::move(*path), std::move(*name)});
+            } else if (f[0] == "step" && f.size() == 8) {
+                if (!entries_checked && !entries_stay_inside(journal)) return std::nullopt;
+                entries_checked = true;
                 Step s;
-                s.entry = std::stoul(f[2]);
-                s.unit = std::stoul(f[3]);
-                s.moved.dev = static_cast<dev_t>(std::stoull(f[4]));
-                s.moved.ino = static_cast<ino_t>(std::stoull(f[5]));
-                s.moved.born_ns = std::stoll(f[6]);
-                auto dir = unescape(f[7]);
-                auto from = unescape(f[8]);
-                auto to = unescape(f[9]);
-                if (!dir || !from || !to) return std::nullopt;
-                s.dir = *dir, s.from = *from, s.to = *to;
+                s.entry = number<std::size_t>(f[1]);
+                if (s.entry >= journal.entries.size()) return std::nullopt;
+                s.unit = number<std::size_t>(f[2]);
+                s.moved.dev = number<dev_t>(f[3]);
+                s.moved.ino = number<ino_t>(f[4]);
+                s.moved.born_ns = number<std::int64_t>(f[5]);
+                const JournalEntry& e = journal.entries[s.entry];
+                std::string old_name;
+                split_path(e.path, s.dir, old_name);
+                auto from = step_name(f[6], old_name, e);
+                auto to = step_name(f[7], old_name, e);
+                if (!from || !to || *from == *to) return std::nullopt;
+                s.from = std::move(*from), s.to = std::move(*to);
                 journal.steps.push_back(std::move(s));
             } else if (f[0] == "done" && f.size() == 2) {
-                const std::size_t step = std::stoul(f[1]);
+                const std::size_t step = number<std::size_t>(f[1]);
                 if (step >= journal.steps.size()) return std::nullopt;
                 journal.logged_done.insert(step);
             } else if (f[0] == "rolledback" && f.size() == 2) {
-                journal.logged_done.erase(std::stoul(f[1]));
+                journal.logged_done.erase(number<std::size_t>(f[1]));
             } else if (f[0] == "planned") {
                 planned = true;
             } else if (f[0] == "complete") {
@@ -152,7 +193,7 @@ std::optional<Journal> parse(const std::string& text) {
         }
     }
     // A plan cut short was never acted on: its first rename waits for the flush.
-    if (!planned || journal.base.empty() || journal.base.front() != '/' || !steps_stay_inside(journal))
+    if (!planned || journal.base.empty() || journal.base.front() != '/' || !entries_stay_inside(journal))
         return std::nullopt;
     return journal;
 }

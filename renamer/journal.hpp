@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "renamer/disk.hpp"
@@ -44,9 +45,9 @@ struct Journal {
     bool changed_something() const { return !complete || !logged_done.empty(); }
 };
 
-// Bytes as one space-free field and back.
+// Bytes as one field (no tab, no line break, no control character) and back.
 std::string escape(const std::string& bytes);
-std::optional<std::string> unescape(const std::string& field);
+std::optional<std::string> unescape(std::string_view field);
 
 std::string format_plan(const Journal& journal);
 

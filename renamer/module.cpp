@@ -43,7 +43,9 @@ std::string journal_folder() { return renamer::default_journal_folder(); }
 class Plan {
 public:
     Plan(std::string base, std::vector<renamer::Request> requests)
-        : batch_(base, std::move(requests), journal_folder()) {}
+        : batch_(base, std::move(requests), journal_folder()) {
+        batch_.preview();  // what the caller will be shown is the disk as it is now
+    }
 
     py::list entries() const { return entries_of(batch_.preview()); }
 

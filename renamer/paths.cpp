@@ -11,28 +11,34 @@ const char TEMPORARY_SUFFIX[] = ".tmp";
 constexpr std::size_t TEMPORARY_DIGITS = 16;
 }  // namespace
 
-bool is_plain_name(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-           name.find('\0') == std::string::npos;
+bool is_plain_name(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
 }
 
-bool is_inside(const std::string& dir) {
+bool is_inside(std::string_view dir) {
     if (dir.empty()) return true;
-    std::size_t start = 0;
     while (true) {
-        const std::size_t end = dir.find('/', start);
-        if (!is_plain_name(dir.substr(start, end == std::string::npos ? end : end - start))) return false;
-        if (end == std::string::npos) return true;
-        start = end + 1;
+        const std::size_t end = dir.find('/');
+        if (!is_plain_name(dir.substr(0, end))) return false;
+        if (end == std::string_view::npos) return true;
+        dir.remove_prefix(end + 1);
     }
 }
 
-bool split_path(const std::string& path, std::string& dir, std::string& name) {
+bool split_path(std::string_view path, std::string_view& dir, std::string_view& name) {
     const std::size_t slash = path.rfind('/');
-    std::string d = slash == std::string::npos ? "" : path.substr(0, slash);
-    std::string n = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (!is_plain_name(n) || (slash != std::string::npos && d.empty()) || !is_inside(d)) return false;
-    dir = std::move(d), name = std::move(n);
+    const std::string_view d = slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
+    const std::string_view n = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    if (!is_plain_name(n) || (slash != std::string_view::npos && d.empty()) || !is_inside(d)) return false;
+    dir = d, name = n;
+    return true;
+}
+
+bool split_path(const std::string& path, std::string& dir, std::string& name) {
+    std::string_view d, n;
+    if (!split_path(std::string_view(path), d, n)) return false;
+    dir = d, name = n;
     return true;
 }
 
@@ -40,7 +46,7 @@ std::string joined(const std::string& dir, const std::string& name) {
     return dir.empty() ? name : dir + "/" + name;
 }
 
-bool is_within(const std::string& path, const std::string& folder) {
+bool is_within(std::string_view path, std::string_view folder) {
     return path == folder || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
                               path[folder.size()] == '/');
 }

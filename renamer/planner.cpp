@@ -23,9 +23,9 @@ const char* const TARGET_TAKEN = "a file or folder of that name exists";
 
 namespace {
 
-std::string name_problem(const std::string& name, std::size_t limit) {
+std::string name_problem(std::string_view name, std::size_t limit) {
     if (name.empty()) return "the new name is empty";
-    if (name == "." || name == "..") return "the new name is \"" + name + "\"";
+    if (name == "." || name == "..") return "the new name is \"" + std::string(name) + "\"";
     if (name.find('/') != std::string::npos) return "the new name holds a \"/\"";
     if (name.find('\0') != std::string::npos) return "the new name holds a NUL character";
     if (name.size() > limit)
@@ -33,7 +33,7 @@ std::string name_problem(const std::string& name, std::size_t limit) {
     return "";
 }
 
-std::size_t depth_of(const std::string& dir) {
+std::size_t depth_of(std::string_view dir) {
     return dir.empty() ? 0 : 1 + static_cast<std::size_t>(std::count(dir.begin(), dir.end(), '/'));
 }
 
@@ -45,25 +45,30 @@ std::string free_temporary_name(const Folder& folder, const std::unordered_set<s
     }
 }
 
+// A request that passed the checks so far. Names are views into the
+// request, which outlives the plan: no copy of a name per check.
 struct Accepted {
     std::size_t request;
-    std::string name;
-    std::string target;
+    std::string_view name;
+    std::string_view target;
     Fingerprint fp;
     bool through_temporary = false;  // the target is the entry itself under another letter case
 };
+
+template <class Value>
+using ByName = std::unordered_map<std::string_view, Value>;
 
 class Planner {
 public:
     explicit Planner(const PlanInput& input) : in_(input), requests_(*input.requests) {}
 
     Plan run() {
-        plan_.entries.resize(requests_.size());
-        plan_.seen.resize(requests_.size());
-        std::unordered_map<std::string, std::vector<std::size_t>> by_dir;
-        std::unordered_map<std::string, std::size_t> first_of_path;
+        plan_.verdicts.resize(requests_.size());
+        if (in_.depth != Depth::verdicts) plan_.seen.resize(requests_.size());
+        ByName<std::vector<std::size_t>> by_dir;
+        ByName<std::size_t> first_of_path;
+        first_of_path.reserve(requests_.size());
         for (std::size_t i = 0; i < requests_.size(); ++i) {
-            plan_.entries[i] = {requests_[i].path, requests_[i].new_name, Status::rename, ""};
             const auto [it, fresh] = first_of_path.emplace(requests_[i].path, i);
             if (!fresh) {
                 refuse(it->second, LISTED_TWICE);
@@ -71,8 +76,8 @@ public:
             }
         }
         for (std::size_t i = 0; i < requests_.size(); ++i) {
-            if (plan_.entries[i].status != Status::rename) continue;
-            std::string dir, name;
+            if (plan_.verdicts[i].status != Status::rename) continue;
+            std::string_view dir, name;
             if (!split_path(requests_[i].path, dir, name))
                 refuse(i, "the path does not name an entry inside the folder");
             else if (!in_.kept_out.empty() && is_within(in_.kept_out, requests_[i].path))
@@ -81,13 +86,13 @@ public:
                 by_dir[dir].push_back(i);
         }
         // Deepest folders first, so that contents move before their folder.
-        std::vector<std::string> dirs;
+        std::vector<std::string_view> dirs;
         for (const auto& kv : by_dir) dirs.push_back(kv.first);
-        std::sort(dirs.begin(), dirs.end(), [](const std::string& a, const std::string& b) {
+        std::sort(dirs.begin(), dirs.end(), [](std::string_view a, std::string_view b) {
             const std::size_t da = depth_of(a), db = depth_of(b);
             return da != db ? da > db : a < b;
         });
-        for (const std::string& dir : dirs) plan_folder(dir, by_dir[dir]);
+        for (const std::string_view dir : dirs) plan_folder(std::string(dir), by_dir[dir]);
         return std::move(plan_);
     }
 
@@ -95,11 +100,10 @@ private:
     static constexpr const char* LISTED_TWICE = "the entry is listed more than once";
 
     void refuse(std::size_t i, const std::string& reason) {
-        plan_.entries[i].status = Status::refused;
-        plan_.entries[i].reason = reason;
+        plan_.verdicts[i] = {Status::refused, reason};
     }
 
-    bool refused(const Accepted& a) const { return plan_.entries[a.request].status != Status::rename; }
+    bool refused(const Accepted& a) const { return plan_.verdicts[a.request].status != Status::rename; }
 
     void plan_folder(const std::string& dir, const std::vector<std::size_t>& indexes) {
         std::string reason;
@@ -108,19 +112,34 @@ private:
             for (std::size_t i : indexes) refuse(i, reason);
             return;
         }
+        // For many entries the folder is read once: a name in the listing
+        // exists, and a name not in it is free, without a look-up each.
+        constexpr std::size_t READ_FOLDER_FROM = 32;
+        std::optional<Listing> read;
+        if (!in_.listing && indexes.size() >= READ_FOLDER_FROM) read = names_in(folder);
+        const Listing* listing = in_.listing ? in_.listing : read ? &*read : nullptr;
         const std::size_t limit = name_max(folder);
         std::vector<Accepted> accepted;
+        accepted.reserve(indexes.size());
         for (std::size_t i : indexes) {
             const Request& r = requests_[i];
-            const std::string name = r.path.substr(dir.empty() ? 0 : dir.size() + 1);
+            const std::string_view name = std::string_view(r.path).substr(dir.empty() ? 0 : dir.size() + 1);
             std::string problem = name_problem(r.new_name, limit);
             if (problem.empty() && r.new_name == name) problem = "the new name is the current name";
+            // The user would lose sight of the entry.
+            if (problem.empty() && !in_.restoring && r.new_name.front() == '.' && name.front() != '.')
+                problem = "the new name would hide it behind a leading dot";
             if (!problem.empty()) {
                 refuse(i, problem);
                 continue;
             }
-            const std::optional<Fingerprint> fp = fingerprint(folder, name);
-            plan_.seen[i] = fp;
+            std::optional<Fingerprint> fp;
+            if (in_.depth == Depth::verdicts && listing) {
+                if (listing->contains(name)) fp = Fingerprint{};  // there; what it is matters only to apply
+            } else {
+                fp = fingerprint(folder, std::string(name));
+                if (in_.depth != Depth::verdicts) plan_.seen[i] = fp;
+            }
             const std::optional<Fingerprint>* expected = in_.expected ? &(*in_.expected)[i] : nullptr;
             if (!fp)
                 refuse(i, "the entry no longer exists");
@@ -132,8 +151,8 @@ private:
                 accepted.push_back({i, name, r.new_name, *fp});
         }
         refuse_shared_targets(accepted);
-        refuse_taken_targets(folder, accepted);
-        order(folder, dir, accepted);
+        refuse_taken_targets(folder, listing, read, accepted);
+        if (in_.depth == Depth::steps) order(folder, dir, accepted);
     }
 
     void drop_refused(std::vector<Accepted>& accepted) {
@@ -143,7 +162,8 @@ private:
     }
 
     void refuse_shared_targets(std::vector<Accepted>& accepted) {
-        std::unordered_map<std::string, std::size_t> first_of_target;
+        ByName<std::size_t> first_of_target;
+        first_of_target.reserve(accepted.size());
         for (const Accepted& a : accepted) {
             const auto [it, fresh] = first_of_target.emplace(a.target, a.request);
             if (!fresh) {
@@ -156,24 +176,22 @@ private:
 
     // A target may exist only while an entry of the batch moves away from
     // it; refusing one entry can take that away from another, so repeat.
-    // For many entries the folder is read once, so that a free name costs
-    // no look-up; a name that is there is still looked at closely.
-    void refuse_taken_targets(const Folder& folder, std::vector<Accepted>& accepted) {
-        constexpr std::size_t READ_FOLDER_FROM = 32;
-        std::optional<std::unordered_set<std::string>> listing;
-        if (accepted.size() >= READ_FOLDER_FROM) listing = names_in(folder);
+    // A name that is there is looked at closely: it may be the entry itself.
+    void refuse_taken_targets(const Folder& folder, const Listing* listing, std::optional<Listing>& read,
+                              std::vector<Accepted>& accepted) {
         bool changed = true;
         while (changed) {
             changed = false;
-            std::unordered_set<std::string> leaving;
+            std::unordered_set<std::string_view> leaving;
+            leaving.reserve(accepted.size());
             for (const Accepted& a : accepted) leaving.insert(a.name);
             for (Accepted& a : accepted) {
-                if (leaving.count(a.target) || (listing && !listing->count(a.target))) continue;
-                const std::optional<Fingerprint> there = fingerprint(folder, a.target);
+                if (leaving.count(a.target) || (listing && !listing->contains(a.target))) continue;
+                const std::optional<Fingerprint> there = fingerprint(folder, std::string(a.target));
                 if (!there) continue;
                 // The entry itself under the target name: on a file system
                 // that ignores letter case, the same name; else a hard link.
-                if (there->id == a.fp.id && there->folder == a.fp.folder && !is_listed(folder, listing, a.target)) {
+                if (is_same_entry(folder, a, *there) && !is_listed(folder, listing, read, a.target)) {
                     a.through_temporary = true;
                     continue;
                 }
@@ -184,13 +202,21 @@ private:
         }
     }
 
-    static bool is_listed(const Folder& folder, std::optional<std::unordered_set<std::string>>& listing,
-                          const std::string& name) {
-        if (!listing) listing = names_in(folder);
-        return !listing || listing->count(name);  // unreadable: assume the worst
+    // A preview from the listing alone has not looked at the source yet.
+    static bool is_same_entry(const Folder& folder, Accepted& a, const Fingerprint& there) {
+        if (a.fp.id.ino == 0)
+            if (const auto fp = fingerprint(folder, std::string(a.name))) a.fp = *fp;
+        return there.id == a.fp.id && there.folder == a.fp.folder;
     }
 
-    void add_step(const std::string& dir, const std::string& from, const std::string& to, const Accepted& a,
+    static bool is_listed(const Folder& folder, const Listing* listing, std::optional<Listing>& read,
+                          std::string_view name) {
+        if (!listing && !read) read = names_in(folder);
+        if (!listing) listing = read ? &*read : nullptr;
+        return !listing || listing->contains(name);  // unreadable: assume the worst
+    }
+
+    void add_step(const std::string& dir, std::string_view from, std::string_view to, const Accepted& a,
                   std::size_t entry, std::size_t unit) {
         Step s;
         s.dir = dir, s.from = from, s.to = to;
@@ -202,7 +228,8 @@ private:
     // Chains run from the entry whose target is free back to their start;
     // a cycle first moves one entry to a temporary name.
     void order(const Folder& folder, const std::string& dir, const std::vector<Accepted>& accepted) {
-        std::unordered_map<std::string, std::size_t> by_source;
+        ByName<std::size_t> by_source;
+        by_source.reserve(accepted.size());
         for (std::size_t k = 0; k < accepted.size(); ++k) by_source[accepted[k].name] = k;
         const std::size_t none = accepted.size();
         std::vector<std::size_t> next(accepted.size(), none), prev(accepted.size(), none);
@@ -218,10 +245,10 @@ private:
             entry_of[k] = plan_.journaled.size();
             plan_.journaled.push_back(accepted[k].request);
         }
-        std::unordered_set<std::string> taken;
+        std::unordered_set<std::string> taken;  // filled only when a temporary name is needed
         const auto park = [&]() {
             if (taken.empty())
-                for (const Accepted& a : accepted) taken.insert(a.name), taken.insert(a.target);
+                for (const Accepted& a : accepted) taken.emplace(a.name), taken.emplace(a.target);
             const std::string name = free_temporary_name(folder, taken);
             taken.insert(name);
             return name;
@@ -260,5 +287,23 @@ private:
 }  // namespace
 
 Plan make_plan(const PlanInput& input) { return Planner(input).run(); }
+
+std::vector<Entry> entries_of(const std::vector<Request>& requests, std::vector<Verdict>&& verdicts) {
+    std::vector<Entry> out;
+    out.reserve(requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i)
+        out.push_back({requests[i].path, requests[i].new_name, verdicts[i].status, std::move(verdicts[i].reason)});
+    return out;
+}
+
+std::vector<Entry> entries_of(std::vector<Request>&& requests, std::vector<Verdict>&& verdicts) {
+    std::vector<Entry> out;
+    out.reserve(requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i)
+        out.push_back({std::move(requests[i].path), std::move(requests[i].new_name), verdicts[i].status,
+                       std::move(verdicts[i].reason)});
+    requests.clear();
+    return out;
+}
 
 }  // namespace renamer

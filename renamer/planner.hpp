@@ -33,20 +33,39 @@ struct Entry {
 
 extern const char* const TARGET_TAKEN;
 
+// What planning says of one request.
+struct Verdict {
+    Status status = Status::rename;
+    std::string reason;
+};
+
 struct Plan {
-    std::vector<Entry> entries;                       // one per request, in order
+    std::vector<Verdict> verdicts;                    // one per request, in order
     std::vector<std::optional<Fingerprint>> seen;     // each source as it was found
     std::vector<std::size_t> journaled;               // request index of each journal entry
     std::vector<Step> steps;                          // units are consecutive
 };
+
+// How much a plan must hold: a preview to print needs only the verdicts; a
+// preview that will be applied also what each source was, to tell at apply
+// time whether it changed; a plan to carry out also the steps.
+enum class Depth { verdicts, fingerprints, steps };
 
 struct PlanInput {
     std::string base;                                        // absolute, links resolved
     const std::vector<Request>* requests = nullptr;
     const std::vector<std::optional<Fingerprint>>* expected = nullptr;  // as the preview saw them
     std::string kept_out;  // relative path of the journal folder when it lies inside base
+    Depth depth = Depth::steps;
+    const Listing* listing = nullptr;  // of the one folder of a batch, read by the caller already
+    bool restoring = false;            // undo: old names come back, leading dots too
 };
 
 Plan make_plan(const PlanInput& input);
+
+// The requests with their verdicts, names copied, or (from a batch that
+// needs its requests no more) moved.
+std::vector<Entry> entries_of(const std::vector<Request>& requests, std::vector<Verdict>&& verdicts);
+std::vector<Entry> entries_of(std::vector<Request>&& requests, std::vector<Verdict>&& verdicts);
 
 }  // namespace renamer

@@ -55,9 +55,9 @@ std::string locate(const Folder& folder, const std::vector<std::string>& names, 
         if (const auto fp = fingerprint(folder, name); fp && fp->id == id) return name;
     if (!search) return "";
     if (const auto listing = names_in(folder))
-        for (const std::string& name : *listing)
-            if (is_temporary_name(name))
-                if (const auto fp = fingerprint(folder, name); fp && fp->id == id) return name;
+        for (const std::string_view name : listing->names())
+            if (is_temporary_name(std::string(name)))
+                if (const auto fp = fingerprint(folder, std::string(name)); fp && fp->id == id) return std::string(name);
     return "";
 }
 
@@ -155,24 +155,13 @@ UndoResult run(const std::string& base, const std::string& journal_folder, const
     if (!target) return result;
     result.found = true;
     result.sequence = target->journal.sequence;
-    const PlanInput input{root, &target->plan.requests, nullptr, kept_out_of(root, *store)};
+    PlanInput input{root, &target->plan.requests, nullptr, kept_out_of(root, *store)};
+    input.restoring = true;
     Plan plan = make_plan(input);
-    word_for_undo(plan.entries);
-    result.entries = std::move(plan.entries);
+    result.entries = entries_of(target->plan.requests, std::move(plan.verdicts));
+    word_for_undo(result.entries);
     if (hooks) {
-        Executor executor(root, plan.steps, nullptr, *hooks);
-        bool stopped = false;
-        for (std::size_t first = 0; first < plan.steps.size();) {
-            const std::size_t end = unit_end(plan.steps, first);
-            if (!stopped && hooks->stop_requested && hooks->stop_requested()) stopped = true;
-            const std::string failure = stopped ? INTERRUPTED : executor.run_unit(first, end);
-            for (std::size_t i = first; i < end; ++i) {
-                Entry& e = result.entries[plan.journaled[plan.steps[i].entry]];
-                e.status = failure.empty() ? Status::done : Status::failed;
-                e.reason = failure;
-            }
-            first = end;
-        }
+        Executor(root, plan.steps, nullptr, *hooks).run_all(plan.journaled, result.entries);
         // Refused entries stay as they are for good, and the next undo goes
         // to the batch before; but a failure may pass, and an entry waiting
         // at a temporary name must stay within reach of the next undo.

@@ -11,10 +11,10 @@ TEST(Journal, EveryByteSurvivesEscaping) {
     std::string all;
     for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
     const std::string field = renamer::escape(all);
-    EXPECT_EQ(field.find_first_of(" \t\n\r"), std::string::npos);
+    EXPECT_EQ(field.find_first_of("\t\n\r"), std::string::npos);
     EXPECT_EQ(renamer::unescape(field), all);
     EXPECT_EQ(renamer::unescape(renamer::escape("")), "");
-    EXPECT_EQ(renamer::escape("a b%"), "a%20b%25");
+    EXPECT_EQ(renamer::escape("a b%\t"), "a b%25%09");
 }
 
 TEST(Journal, BrokenEscapesAreRejected) {
@@ -35,7 +35,7 @@ renamer::Journal sample() {
 }
 
 TEST(Journal, PlanRoundTrips) {
-    const std::string text = renamer::format_plan(sample()) + "done 0\ndone 1\nrolledback 1\n";
+    const std::string text = renamer::format_plan(sample()) + "done\t0\ndone\t1\nrolledback\t1\n";
     const auto parsed = renamer::parse(text);
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->base, "/home/me/My Files");
@@ -48,6 +48,8 @@ TEST(Journal, PlanRoundTrips) {
     EXPECT_EQ(parsed->logged_done, std::set<std::size_t>{0});
     EXPECT_FALSE(parsed->undone);
     EXPECT_TRUE(renamer::parse(text + "undone\n")->undone);
+    EXPECT_EQ(parsed->steps[0].from, "a b");
+    EXPECT_EQ(parsed->steps[0].to, "c");
 }
 
 TEST(Journal, APlanCutShortWasNeverActedOn) {
@@ -60,29 +62,36 @@ TEST(Journal, APlanCutShortWasNeverActedOn) {
 
 // A journal decides what undo renames: one that would reach outside its
 // batch's folder, or touch a name its plan never gave the entry, is not one.
+// A step names its entry's old name "<", its new name ">", or a temporary
+// name; its folder is always its entry's.
 TEST(Journal, StepsThatLeaveTheirFolderAreRejected) {
+    const std::string text = renamer::format_plan(sample());
+    ASSERT_NE(text.find("entry\tsub/a b\tc\n"), std::string::npos);
+    ASSERT_NE(text.find("\t<\t>\n"), std::string::npos);
     const struct {
         const char* label;
-        std::function<void(renamer::Journal&)> spoil;
+        std::string from, to;
     } cases[] = {
-        {"step folder ..", [](renamer::Journal& j) { j.steps[0].dir = ".."; }},
-        {"step folder through ..", [](renamer::Journal& j) { j.steps[0].dir = "sub/../.."; }},
-        {"absolute step folder", [](renamer::Journal& j) { j.steps[0].dir = "/etc"; }},
-        {"slash in a name", [](renamer::Journal& j) { j.steps[0].to = "../c"; }},
-        {"entry path outside", [](renamer::Journal& j) { j.entries[0].path = "../a b"; }},
-        {"new name with slash", [](renamer::Journal& j) { j.entries[1].new_name = "x/y"; }},
-        {"step in another folder", [](renamer::Journal& j) { j.steps[1].dir = "sub"; }},
-        {"name not of its entry", [](renamer::Journal& j) { j.steps[1].to = "passwd"; }},
-        {"entry out of range", [](renamer::Journal& j) { j.steps[1].entry = 7; }},
-        {"relative base", [](renamer::Journal& j) { j.base = "home/me"; }},
+        {"step to a path", "\t<\t>\n", "\t<\t../c\n"},
+        {"step to another name", "\t<\t>\n", "\t<\tpasswd\n"},
+        {"step from an absolute path", "\t<\t>\n", "\t/etc/passwd\t>\n"},
+        {"step that goes nowhere", "\t<\t>\n", "\t<\t<\n"},
+        {"entry path through ..", "entry\tsub/a b", "entry\tsub/../../a b"},
+        {"entry path absolute", "entry\tsub/a b", "entry\t/sub/a b"},
+        {"new name with slash", "\tc\n", "\tx/c\n"},
+        {"new name ..", "\tc\n", "\t..\n"},
+        {"entry out of range", "step\t1\t", "step\t7\t"},
+        {"relative base", "base\t/home", "base\thome"},
+        {"done out of range", "planned\n", "planned\ndone\t9\n"},
     };
-    ASSERT_TRUE(renamer::parse(renamer::format_plan(sample())));
+    ASSERT_TRUE(renamer::parse(text));
     for (const auto& c : cases) {
-        renamer::Journal j = sample();
-        c.spoil(j);
-        EXPECT_FALSE(renamer::parse(renamer::format_plan(j))) << c.label;
+        std::string spoiled = text;
+        const std::size_t at = spoiled.find(c.from);
+        ASSERT_NE(at, std::string::npos) << c.label;
+        spoiled.replace(at, c.from.size(), c.to);
+        EXPECT_FALSE(renamer::parse(spoiled)) << c.label;
     }
-    EXPECT_FALSE(renamer::parse(renamer::format_plan(sample()) + "done 9\n"));
 }
 
 TEST(Journal, TemporaryNamesArePartOfEveryEntrysPlan) {

@@ -48,6 +48,9 @@ SCENARIOS = {
     "path outside": (["a"], [("../a", "b"), ("/etc/passwd", "x"), ("./a", "b")], {},
                      ["../a", "/etc/passwd", "./a"]),
     "case only": (["a"], [("a", "A")], {"a": "A"}, []),
+    "hidden behind a dot": (["d/Notes.txt", ".profile", "Notes"], [("d/Notes.txt", ".txt"),
+                            (".profile", ".profile.bak"), ("Notes", "Notes.")],
+                            {".profile": ".profile.bak", "Notes": "Notes."}, ["d/Notes.txt"]),
     "folder with contents": (["F/", "F/a", "F/G/", "F/G/b", "c"],
                              [("F", "H"), ("F/a", "x"), ("F/G/b", "y"), ("F/G", "K")],
                              {"F/a": "x", "F/G/b": "y", "F/G": "K", "F": "H"}, []),
@@ -239,3 +242,10 @@ def test_an_unusable_journal_folder_is_an_os_error(base, journals):
     with pytest.raises(OSError, match="^the journal folder .* is not a folder$"):
         renamer.undo(str(base))
     assert not renamer.can_undo(str(base))
+
+
+def test_undo_gives_back_a_leading_dot(base):
+    make(base, [".hidden"])
+    renamer.plan(str(base), [(".hidden", "shown")]).apply()
+    assert [e["status"] for e in renamer.undo(str(base))] == ["done"]
+    assert snapshot(base) == {".hidden": "contents of .hidden"}

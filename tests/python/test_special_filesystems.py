@@ -75,3 +75,45 @@ def test_files_go_through_a_link_and_folders_are_refused(bound, tmp_path):
                                     "reason": NO_SAFE_RENAME}])
     assert run("--undo", bound, state=tmp_path / "state")[0] == 0
     assert snapshot(bound) == before
+
+
+@pytest.fixture
+def caseless(tmp_path):
+    import sys
+    import time
+    try:
+        import fusepy  # noqa: F401
+    except ImportError:
+        pytest.skip("fusepy is missing")
+    backing, mountpoint = tmp_path / "backing", tmp_path / "caseless"
+    backing.mkdir()
+    mountpoint.mkdir()
+    server = subprocess.Popen([sys.executable, os.path.join(os.path.dirname(__file__), "caseless_fs.py"),
+                               str(backing), str(mountpoint)], stderr=subprocess.DEVNULL)
+    for _ in range(100):
+        if os.path.ismount(mountpoint) or server.poll() is not None:
+            break
+        time.sleep(0.05)
+    if not os.path.ismount(mountpoint):
+        server.kill()
+        pytest.skip("FUSE cannot mount here")
+    yield backing, mountpoint
+    subprocess.run(["fusermount", "-u", str(mountpoint)], check=False)
+    server.wait(timeout=10)
+
+
+def test_a_change_of_letter_case_on_a_caseless_file_system(caseless, tmp_path, monkeypatch):
+    import renamer
+    monkeypatch.setenv("XDG_STATE_HOME", str(tmp_path / "state"))
+    backing, mountpoint = caseless
+    make(backing, ["case.txt", "Other.txt"])
+    plan = renamer.plan(str(mountpoint), [("case.txt", "CASE.txt"), ("Other.txt", "other.TXT")])
+    assert [e["status"] for e in plan.entries] == ["rename", "rename"]
+    assert [e["status"] for e in plan.apply()] == ["done", "done"]
+    assert snapshot(backing) == {"CASE.txt": "contents of case.txt", "other.TXT": "contents of Other.txt"}
+    assert {e["status"] for e in renamer.undo(str(mountpoint))} == {"done"}
+    assert snapshot(backing) == {"case.txt": "contents of case.txt", "Other.txt": "contents of Other.txt"}
+    # Another entry whose name differs only in case is still a taken name.
+    make(backing, ["x.txt"])
+    assert renamer.plan(str(mountpoint), [("case.txt", "X.TXT")]).entries[0]["reason"] == (
+        "a file or folder of that name exists")
