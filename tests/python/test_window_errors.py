@@ -141,3 +141,20 @@ def test_open_refuses_a_folder_that_does_not_exist(window, tmp_path):
         f"There is no folder {tmp_path}/nested2000/Shelf.\n\nStill working in {folder}.")
     assert (frame.cfg.location, frame.GetTitle()) == (str(folder), title)
     assert [row.name for row in fileitem.nodes.values()] == ["Lee - Notes.txt"]
+
+
+def test_proposals_made_while_typing_stay_readable_and_exact(window, tmp_path):
+    folder = tmp_path / "library"
+    folder.mkdir()
+    with open(os.path.join(os.fsencode(folder), os.fsencode(BAD)), "w") as handle:
+        handle.write("contents")
+    frame = open_on(window, folder)
+    frame.choices.target_ctrl.ChangeValue("b ~ a")
+    frame.preview.repropose()
+    row = list(fileitem.nodes.values())[0]
+    assert (row.checkbox.GetLabel(), row.proposed.GetValue()) == (
+        "Bad\\xff\\xfeName - x.txt", "x ~ Bad\\xff\\xfeName.txt")
+    assert not row.edited
+    frame.select(wx.CHK_CHECKED)
+    frame.execute()
+    assert os.listdir(os.fsencode(folder)) == [b"x ~ Bad\xff\xfeName.txt"]
