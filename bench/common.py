@@ -11,6 +11,7 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 RESHAPE = os.path.join(ROOT, "build", "bin", "reshape")
+FLOOR = os.path.join(ROOT, "build", "bench", "floor")
 sys.path[:0] = [os.path.join(ROOT, "build", "python"), os.path.join(ROOT, "host")]
 
 SURNAMES = ["Smith", "O'Brien", "Müller", "García", "Nakamura", "Ødegaard", "Kowalski", "Nguyễn",
@@ -76,13 +77,11 @@ def median_of(runs, action, setup=None):
 
 def need_rename():
     """Debian's Perl rename, installed when missing."""
+    subprocess.run([os.path.join(ROOT, "scripts", "install-packages"), "rename"], check=True)
     for path in ("/usr/bin/file-rename", "/usr/bin/prename"):
         if os.path.exists(path):
             return path
-    sudo = [] if os.geteuid() == 0 else ["sudo"]
-    subprocess.run(sudo + ["apt-get", "install", "-y", "-qq", "rename"], check=True,
-                   stdout=subprocess.DEVNULL)
-    return "/usr/bin/file-rename"
+    raise SystemExit("Debian's rename is not installed")
 
 
 def report(title, inputs, rows):
@@ -92,4 +91,9 @@ def report(title, inputs, rows):
     print(f"  inputs:  {inputs}")
     for what, seconds, baseline in rows:
         ratio = f"  ratio {seconds / baseline:6.2f}" if baseline else ""
-        print(f"  {what:<44} median {seconds:8.3f} s{ratio}")
+        print(f"  {what:<48} median {seconds:8.3f} s{ratio}")
+
+
+def run_quietly(*command, **options):
+    """Runs a command with its output thrown away; its exit status is its own business."""
+    subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False, **options)

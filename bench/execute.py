@@ -1,6 +1,7 @@
-"""Carrying out 10,000 renames: the reshape command's --apply (planning,
-journal and renames) against Debian's Perl `rename` doing the same renames.
-Run: bench/execute."""
+"""Carrying out 10,000 and 100,000 renames: the reshape command's --apply
+(planning, journal and renames that never overwrite) against Debian's Perl
+`rename` doing the same swap, and against the floor (a renameat2 loop, with
+and without a flushed journal). Run: bench/execute."""
 
 import os
 import shutil
@@ -9,38 +10,44 @@ import tempfile
 
 import common
 
-COUNT = 10_000
 RUNS = 3
 SWAP = r"s/^(.*?) - (.*?)(\.[^.]*)?$/$2 - $1$3/"
 
 
-def main():
-    rename = common.need_rename()
-    names = common.corpus(COUNT)
-    work = tempfile.mkdtemp(prefix="bench-execute-")
-    folder = os.path.join(work, "names")
+def measure(count, rename, work):
+    folder = os.path.join(work, f"names-{count}")
+    pristine = folder + ".pristine"
+    common.make_files(pristine, common.corpus(count))
     env = {**os.environ, "XDG_STATE_HOME": os.path.join(work, "state")}
 
     def fresh():
         shutil.rmtree(folder, ignore_errors=True)
-        common.make_files(folder, names)
-
-    def engine():
-        subprocess.run([common.RESHAPE, "--apply", "-s", "a - b", "-t", "b - a", folder],
-                       stdout=subprocess.DEVNULL, env=env, check=False)
+        shutil.rmtree(os.path.join(work, "state"), ignore_errors=True)
+        subprocess.run(["cp", "-r", pristine, folder], check=True)
 
     def perl():
-        listing = "\n".join(os.listdir(folder)) + "\n"
-        subprocess.run([rename, SWAP], input=listing, text=True, cwd=folder,
+        listing = subprocess.run(["ls", "-f", folder], capture_output=True, check=True).stdout
+        subprocess.run([rename, SWAP], input=listing, cwd=folder,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
 
+    baseline = common.median_of(RUNS, perl, fresh)
+    engine = common.median_of(RUNS, lambda: common.run_quietly(
+        common.RESHAPE, "--apply", folder, env=env), fresh)
+    loop = common.median_of(RUNS, lambda: common.run_quietly(common.FLOOR, "rename", folder), fresh)
+    journaled = common.median_of(RUNS, lambda: common.run_quietly(common.FLOOR, "journal", folder), fresh)
+    return [(f"{count}: ls | rename (Perl regex swap)", baseline, None),
+            (f"{count}: reshape --apply (journaled, never overwrites)", engine, baseline),
+            (f"{count}: floor: renameat2 loop", loop, None),
+            (f"{count}: floor: + a flushed journal", journaled, None),
+            (f"{count}: reshape --apply against the journaled floor", engine, journaled)]
+
+
+def main():
+    rename = common.need_rename()
+    work = tempfile.mkdtemp(prefix="bench-execute-")
     try:
-        baseline = common.median_of(RUNS, perl, fresh)
-        rows = [("rename (Perl regex swap)", baseline, None),
-                ("reshape --apply (journaled, never overwrites)",
-                 common.median_of(RUNS, engine, fresh), baseline)]
-        common.report("bench/execute: renaming a batch",
-                      f"{COUNT} generated names, medians of {RUNS} runs", rows)
+        rows = measure(10_000, rename, work) + measure(100_000, rename, work)
+        common.report("bench/execute: renaming a batch", f"generated names, medians of {RUNS} runs", rows)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

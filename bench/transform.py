@@ -1,6 +1,7 @@
-"""Proposals per second for 100,000 real-looking names: Reshape.run from
-Python and the reshape command's preview, against Debian's Perl `rename -n`
-doing the same swap with a regular expression. Run: bench/transform."""
+"""Proposals for 100,000 real-looking names: the reshape command's preview
+and Reshape.run from Python, against Debian's Perl `rename -n` doing the
+same swap with a regular expression, and against the floor (listing the
+folder; listing and looking at each entry). Run: bench/transform."""
 
 import os
 import shutil
@@ -11,7 +12,7 @@ import types
 import common
 
 COUNT = 100_000
-RUNS = 3
+RUNS = 5
 SWAP = r"s/^(.*?) - (.*?)(\.[^.]*)?$/$2 - $1$3/"  # what "a - b" -> "b - a" does, untidied
 
 
@@ -31,25 +32,26 @@ def main():
     try:
         folder = os.path.join(work, "names")
         common.make_files(folder, names)
-        listing = "\n".join(os.listdir(folder)) + "\n"
 
         def perl():
-            subprocess.run([rename, "-n", SWAP], input=listing, text=True, cwd=folder,
+            # As a user would: the names listed, then previewed.
+            listing = subprocess.run(["ls", "-f", folder], capture_output=True, check=True).stdout
+            subprocess.run([rename, "-n", SWAP], input=listing, cwd=folder,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
 
-        def command():
-            subprocess.run([common.RESHAPE, "-s", "a - b", "-t", "b - a", folder],
-                           stdout=subprocess.DEVNULL, check=False)
-
         baseline = common.median_of(RUNS, perl)
-        rows = [("rename -n (Perl regex swap)", baseline, None),
-                ("reshape preview (the command)", common.median_of(RUNS, command), baseline),
-                ("Reshape.run from Python", common.median_of(RUNS, from_python), baseline)]
+        command = common.median_of(RUNS, lambda: common.run_quietly(common.RESHAPE, folder))
+        listed = common.median_of(RUNS, lambda: common.run_quietly(common.FLOOR, "list", folder))
+        looked = common.median_of(RUNS, lambda: common.run_quietly(common.FLOOR, "stat", folder))
+        rows = [("ls | rename -n (Perl regex swap)", baseline, None),
+                ("reshape preview (the command)", command, baseline),
+                ("Reshape.run from Python", common.median_of(RUNS, from_python), baseline),
+                ("floor: getdents64 + print", listed, None),
+                ("floor: + fstatat each", looked, None),
+                ("reshape preview against the floor of listing", command, listed)]
         common.report("bench/transform: proposals for a folder",
                       f"{COUNT} generated names, formats 'a - b' -> 'b - a', medians of {RUNS} runs",
                       rows)
-        for what, seconds, _ in rows:
-            print(f"  {what:<44} {COUNT / seconds:12,.0f} names/s")
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

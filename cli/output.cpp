@@ -28,29 +28,34 @@ std::string json_string(const std::string& bytes) {
     return out + "\"";
 }
 
-void Output::add(const renamer::Entry& entry) {
-    if (format_ != Format::none) entries_.push_back(entry);
+void Output::add(const renamer::Entry& e) {
+    if (format_ == Format::none) return;
+    const bool refusal = e.status == renamer::Status::refused || e.status == renamer::Status::failed;
+    rows_.push_back({e.path, e.new_name, renamer::status_name(e.status), e.reason, refusal});
 }
 
 void Output::add(const std::vector<renamer::Entry>& entries) {
-    if (format_ != Format::none) entries_.insert(entries_.end(), entries.begin(), entries.end());
+    for (const renamer::Entry& e : entries) add(e);
+}
+
+void Output::add_skipped(const std::string& path, const std::string& name, const std::string& reason) {
+    if (format_ == Format::json) rows_.push_back({path, name, "skipped", reason, false});
 }
 
 namespace {
 
 // A preview's reason is the refusal; after a batch it says whether the
 // entry was refused or failed.
-std::string reason(const renamer::Entry& e, bool after_batch) {
-    if (e.status != renamer::Status::refused && e.status != renamer::Status::failed) return "";
-    return after_batch ? std::string(renamer::status_name(e.status)) + ": " + e.reason : e.reason;
+std::string reason(const Output::Row& e, bool after_batch) {
+    if (!e.refusal) return "";
+    return after_batch ? std::string(e.status) + ": " + e.reason : e.reason;
 }
 
-void write_entry(std::ostream& out, const renamer::Entry& e, Format format, bool after_batch) {
+void write_entry(std::ostream& out, const Output::Row& e, Format format, bool after_batch) {
     switch (format) {
         case Format::json:
             out << "{\"path\": " << json_string(e.path) << ", \"new\": " << json_string(e.new_name)
-                << ", \"status\": \"" << renamer::status_name(e.status) << "\", \"reason\": "
-                << json_string(e.reason) << "}\n";
+                << ", \"status\": \"" << e.status << "\", \"reason\": " << json_string(e.reason) << "}\n";
             break;
         case Format::null:  // always three fields, whatever the names hold
             out << e.path << '\0' << e.new_name << '\0' << reason(e, after_batch) << '\0';
@@ -68,10 +73,9 @@ void write_entry(std::ostream& out, const renamer::Entry& e, Format format, bool
 }  // namespace
 
 void Output::write(std::ostream& out) {
-    std::stable_sort(entries_.begin(), entries_.end(),
-                     [](const renamer::Entry& a, const renamer::Entry& b) { return a.path < b.path; });
-    for (const renamer::Entry& e : entries_) write_entry(out, e, format_, after_batch_);
-    entries_.clear();
+    std::stable_sort(rows_.begin(), rows_.end(), [](const Row& a, const Row& b) { return a.path < b.path; });
+    for (const Row& row : rows_) write_entry(out, row, format_, after_batch_);
+    rows_.clear();
     out.flush();
 }
 

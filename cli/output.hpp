@@ -21,12 +21,23 @@ public:
 
     void add(const renamer::Entry& entry);
     void add(const std::vector<renamer::Entry>& entries);
+    // A name left as it is; only JSON lists it, with the status "skipped".
+    void add_skipped(const std::string& path, const std::string& name, const std::string& reason);
     void write(std::ostream& out);  // every entry added, sorted; then none is left
+
+    // One entry as printed: `refusal` when its reason tells why it was
+    // not (or could not be) renamed.
+    struct Row {
+        std::string path, new_name;
+        const char* status;
+        std::string reason;
+        bool refusal;
+    };
 
 private:
     Format format_;
     bool after_batch_;
-    std::vector<renamer::Entry> entries_;
+    std::vector<Row> rows_;
 };
 
 // A JSON string of file-system bytes, undecodable bytes as lone surrogates.

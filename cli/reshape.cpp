@@ -164,10 +164,38 @@ void report_unreadable(const std::string& path, int error) {
     walk_failed = true;
 }
 
-// The renames the window would propose, one folder at a time.
-void for_each_folder(const Options& o,
-                     const std::function<void(std::vector<renamer::Request>, const renamer::Listing&)>& take) {
+// A name left alone because it does not fit the source format; --json
+// lists it with the status "skipped".
+struct Skipped {
+    std::string path;
+    std::string name;  // its "new" name: the name stays
+    std::string reason;
+};
+
+// What is listed: the renames proposed, and the names skipped.
+struct Proposals {
+    std::vector<renamer::Request> requests;
+    std::vector<Skipped> skipped;
+
+    void append(Proposals&& more) {
+        for (Skipped& s : more.skipped) skipped.push_back(std::move(s));
+        for (renamer::Request& r : more.requests) requests.push_back(std::move(r));
+    }
+};
+
+// The planned or carried out `entries` of the proposed requests, and the
+// skipped names (the output puts them in their places).
+void add_proposals(cli::Output& output, const std::vector<Skipped>& skipped,
+                   const std::vector<renamer::Entry>& entries) {
+    output.add(entries);
+    for (const Skipped& s : skipped) output.add_skipped(s.path, s.name, s.reason);
+}
+
+// The renames the window would propose, one folder at a time: only names
+// that fit the source format, their parts spelled as before.
+void for_each_folder(const Options& o, const std::function<void(Proposals, const renamer::Listing&)>& take) {
     const reshaper::Transformer transformer(folderwalk::decode(o.source), folderwalk::decode(o.target));
+    const std::string misfit = utf8(transformer.misfit_reason());
     const wildcard::Pattern pattern(folderwalk::decode(o.pattern));
     const std::string top = o.folder;
     folderwalk::walk(top, [&](folderwalk::Directory& dir) {
@@ -178,16 +206,22 @@ void for_each_folder(const Options& o,
         std::vector<std::string> copied;
         std::vector<std::string>& names = o.folders ? (copied = dir.dirs) : dir.files;
         std::sort(names.begin(), names.end());
-        std::vector<renamer::Request> requests;
-        requests.reserve(names.size());
+        Proposals proposals;
+        proposals.requests.reserve(names.size());
         for (std::string& name : names) {
             const std::u32string decoded = folderwalk::decode(name);
             if (!o.pattern.empty() && !pattern.matches(decoded)) continue;
-            const std::u32string proposal = transformer.propose(decoded, o.folders);
-            if (!fileitem::proposes_change(proposal, decoded)) continue;
-            requests.push_back({relative.empty() ? std::move(name) : relative + "/" + name, utf8(proposal), {}});
+            const reshaper::Transformer::Review proposal = transformer.review(decoded, o.folders);
+            if (!proposal.fits) {
+                if (o.json)
+                    proposals.skipped.push_back({relative.empty() ? name : relative + "/" + name, name, misfit});
+                continue;
+            }
+            if (!fileitem::proposes_change(proposal.name, decoded)) continue;
+            proposals.requests.push_back(
+                {relative.empty() ? std::move(name) : relative + "/" + name, utf8(proposal.name), {}});
         }
-        if (!requests.empty()) take(std::move(requests), listing);
+        if (!proposals.requests.empty() || !proposals.skipped.empty()) take(std::move(proposals), listing);
         return o.recursive;
     }, report_unreadable);
 }
@@ -283,23 +317,21 @@ int main(int argc, char** argv) {
     bool fine = true;
     if (!o.apply) {
         cli::Output output = output_for(o, false);
-        for_each_folder(o, [&](std::vector<renamer::Request> requests, const renamer::Listing& listing) {
-            const renamer::Batch batch(o.folder, std::move(requests), renamer::default_journal_folder(),
+        for_each_folder(o, [&](Proposals proposals, const renamer::Listing& listing) {
+            const renamer::Batch batch(o.folder, std::move(proposals.requests), renamer::default_journal_folder(),
                                        renamer::Batch::Use::preview_only, &listing);
-            output.add(batch.preview());
+            add_proposals(output, proposals.skipped, batch.preview());
             fine = fine && all_fine(batch.preview());
         });
         print(output);
         return fine && !walk_failed ? 0 : 1;
     }
-    std::vector<renamer::Request> all;
-    for_each_folder(o, [&](std::vector<renamer::Request> requests, const renamer::Listing&) {
-        for (renamer::Request& r : requests) all.push_back(std::move(r));
-    });
-    renamer::Batch batch(o.folder, std::move(all));
+    Proposals all;
+    for_each_folder(o, [&](Proposals proposals, const renamer::Listing&) { all.append(std::move(proposals)); });
+    renamer::Batch batch(o.folder, std::move(all.requests));
     const std::vector<renamer::Entry> done = batch.apply(batch_hooks());
     cli::Output output = output_for(o, true);
-    output.add(done);
+    add_proposals(output, all.skipped, done);
     print(output);
     return finish(all_fine(done) && !walk_failed,
                   "the renames listed as done were carried out (reshape --undo takes them back)");

@@ -12,6 +12,9 @@ import dirscan
 import fileitem
 import hostkit
 import renamer
+from preview import Preview
+from proposer import Proposer
+from rowplan import RowPlan
 
 LISTED_AT_MOST = 25  # entries a report names before it says how many more
 
@@ -86,6 +89,7 @@ class Basewindow(wx.Frame):
         layout.Add(wx.StaticLine(container), 0, wx.EXPAND)
         layout.Add(self.scroller, 1, wx.EXPAND)
         container.SetSizer(layout)
+        self.preview = Preview(self, (self.choices.source_ctrl, self.choices.target_ctrl))
         self.Bind(wx.EVT_CLOSE, self.on_close)
 
     # ---- menus ----
@@ -155,6 +159,7 @@ class Basewindow(wx.Frame):
         self.refresh()
 
     def clear_tree(self):
+        self.preview.detach()
         for row in list(fileitem.nodes.values()):
             row.unbind()
         self.tree = None
@@ -173,10 +178,12 @@ class Basewindow(wx.Frame):
             self.show_progress(problem)
             self._tell(problem, wx.ICON_WARNING)
             return
+        proposer = Proposer(transform)
         tree = dirscan.Filetree(self.left, self.right, self.sizer1, self.sizer2, self.cfg,
-                                transform.run, self.show_progress)
+                                proposer.propose, self.show_progress)
         tree.build()
         self.tree = tree
+        self.preview.attach(tree, proposer)
         self._align_rows(tree)
         self.choices.pattern_ctrl.ChangeValue(self.cfg.pattern or "")
         self.choices.enable_execute()
@@ -204,11 +211,13 @@ class Basewindow(wx.Frame):
     def select(self, state):
         if self.tree:
             self.tree.set_all_checkboxes(state)
+            self.preview.recheck()
             self.right.Refresh()
 
     def invert_selection(self):
         if self.tree:
             self.tree.invert_all_selections()
+            self.preview.recheck()
 
     def untick_all(self):
         if self.tree:
@@ -240,11 +249,10 @@ class Basewindow(wx.Frame):
         """Shows what would be renamed and refused, and renames on confirmation."""
         if not self.tree:
             return
-        pairs = [(os.sep.join(row.branch[1:]), row.newname) for row in self.tree.renames()]
-        if not pairs:
+        plan = RowPlan(self.tree.abslocation, self.tree.renames())
+        if not plan.rows:
             self._tell("Nothing to rename: check the rows with a tick mark first.")
             return
-        plan = renamer.plan(self.tree.abslocation, pairs)
         dialog = RenameDialog(self, plan.entries)
         try:
             confirmed = dialog.ShowModal() == wx.ID_OK

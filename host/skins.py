@@ -59,6 +59,11 @@ class Theme:
             collapsed_font=_font(style=wx.FONTSTYLE_ITALIC, weight=wx.FONTWEIGHT_BOLD),
             collapsed_foreground=_colour(0x80, 0x50, 0x00),
             collapsed_background=_colour(0xF4, 0xEE, 0xE0),
+            # A proposal left alone because its name does not fit the source
+            # format, and one that the rename engine would refuse.
+            misfit_foreground=_colour(0x9A, 0x9A, 0x9A),
+            refused_foreground=_colour(0xA0, 0x10, 0x10),
+            refused_background=_colour(0xFB, 0xDD, 0xDD),
         )
         self.menu = _Entry(
             font=_font(),

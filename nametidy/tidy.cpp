@@ -46,6 +46,10 @@ std::u32string collapse(std::u32string_view text) {
 
 }  // namespace
 
+bool no_blank_before(char32_t c) { return contains(NO_BLANK_BEFORE, c) || contains(CLOSERS, c); }
+
+bool no_blank_after(char32_t c) { return contains(OPENERS, c); }
+
 std::u32string presentable(std::u32string_view text) {
     const std::u32string s = collapse(text);
     std::u32string out;
@@ -60,8 +64,7 @@ std::u32string presentable(std::u32string_view text) {
         // collapse() leaves blanks only between two other characters.
         const char32_t left = out.back();
         const char32_t right = s[i + 1];
-        if (contains(NO_BLANK_BEFORE, right) || contains(CLOSERS, right)) continue;
-        if (contains(OPENERS, left)) continue;
+        if (no_blank_before(right) || no_blank_after(left)) continue;
         if (left == U'#' && charsets::is_ascii_digit(right)) continue;
         if (right == U'\'' && i + 3 < n && s[i + 2] == U' ' && is_wordchar(left) &&
             is_wordchar(s[i + 3])) {

@@ -15,4 +15,10 @@ namespace nametidy {
 // quotation mark as written and keeps it.
 std::u32string presentable(std::u32string_view text);
 
+// The two rules of presentable() about single characters, for composers
+// that tidy only some of the blanks: no blank stays before . , ; : ! ? or
+// a closing bracket, nor after an opening bracket.
+bool no_blank_before(char32_t c);
+bool no_blank_after(char32_t c);
+
 }  // namespace nametidy

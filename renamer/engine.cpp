@@ -102,21 +102,11 @@ std::vector<Entry> Batch::apply(const Hooks& hooks) {
     }
     AppendFile log(store->folder(), name);
     Executor executor(base_, steps, &log, hooks);
-    std::string stop;
-    for (std::size_t first = 0; first < steps.size();) {
-        const std::size_t end = unit_end(steps, first);
-        if (stop.empty() && hooks.stop_requested && hooks.stop_requested()) stop = INTERRUPTED;
-        const std::string failure = stop.empty() ? executor.run_unit(first, end) : stop;
-        for (std::size_t i = first; i < end; ++i) {
-            Entry& e = result[plan.journaled[steps[i].entry]];
-            e.status = failure.empty() ? Status::done : Status::failed;
-            e.reason = failure;
-        }
-        // Without its log, undo after a crash would have to guess: stop here.
-        if (stop.empty() && executor.log_failed())
-            stop = "not carried out: the journal " + store->path() + "/" + name + " cannot be written to";
-        first = end;
-    }
+    // Without its log, undo after a crash would have to guess: stop then.
+    executor.run_all(plan.journaled, result, [&]() -> std::string {
+        if (!executor.log_failed()) return "";
+        return "not carried out: the journal " + store->path() + "/" + name + " cannot be written to";
+    });
     log.append("complete");
     log.sync();
     return result;

@@ -81,6 +81,19 @@ UndoResult undo_latest(const std::string& base, const std::string& journal_folde
 // "refused" (and "done" for those already back at their old names).
 UndoResult undo_preview(const std::string& base, const std::string& journal_folder);
 
+// Which batch to take back, and which of its entries: the newest that
+// changed something, or the one with this sequence number; every entry, or
+// those whose old paths are listed.
+struct UndoChoice {
+    std::optional<std::uint64_t> sequence;
+    std::optional<std::vector<std::string>> only;
+};
+
+// undo_latest and undo_preview for a chosen batch. Entries a later batch
+// or the user changed are refused, with the reason; the rest come back.
+UndoResult undo_chosen(const std::string& base, const std::string& journal_folder, const UndoChoice& choice,
+                       const Hooks* hooks);
+
 bool can_undo(const std::string& base, const std::string& journal_folder);
 
 }  // namespace renamer

@@ -15,17 +15,27 @@ std::string failure_text(int error) {
     return std::strerror(error);
 }
 
-std::size_t unit_end(const std::vector<Step>& steps, std::size_t first) {
-    std::size_t end = first;
-    while (end < steps.size() && steps[end].unit == steps[first].unit) ++end;
-    return end;
-}
-
 Executor::Executor(const std::string& base, const std::vector<Step>& steps, AppendFile* log, const Hooks& hooks)
     : base_(base), steps_(steps), log_(log), hooks_(hooks) {}
 
 void Executor::log(const std::string& line) {
     if (log_ && !log_->append(line)) log_failed_ = true;
+}
+
+void Executor::run_all(const std::vector<std::size_t>& journaled, std::vector<Entry>& entries,
+                       const std::function<std::string()>& after_unit) {
+    std::string stop;
+    for (std::size_t first = 0, end; first < steps_.size(); first = end) {
+        for (end = first; end < steps_.size() && steps_[end].unit == steps_[first].unit;) ++end;
+        if (stop.empty() && hooks_.stop_requested && hooks_.stop_requested()) stop = INTERRUPTED;
+        const std::string failure = stop.empty() ? run_unit(first, end) : stop;
+        for (std::size_t i = first; i < end; ++i) {
+            Entry& e = entries[journaled[steps_[i].entry]];
+            e.status = failure.empty() ? Status::done : Status::failed;
+            e.reason = failure;
+        }
+        if (stop.empty() && after_unit) stop = after_unit();
+    }
 }
 
 std::string Executor::run_unit(std::size_t first, std::size_t end) {

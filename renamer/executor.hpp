@@ -2,6 +2,7 @@
 // unit either happens whole or is taken back in reverse.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,12 @@ public:
     // Runs steps [first, end); returns "" or the reason of the failure, which
     // names the exact place of any entry that could not be named back.
     std::string run_unit(std::size_t first, std::size_t end);
+
+    // Runs every unit in turn and marks the entries of each (`journaled`
+    // maps a step's entry to its place in `entries`) done or failed. Once
+    // stop is asked, or `after_unit` gives a reason, the rest fail with it.
+    void run_all(const std::vector<std::size_t>& journaled, std::vector<Entry>& entries,
+                 const std::function<std::string()>& after_unit = {});
 
     // Whether a line could not be added to the log.
     bool log_failed() const { return log_failed_; }
@@ -40,7 +47,5 @@ private:
 // The reason of a failed rename, from its errno.
 std::string failure_text(int error);
 
-// The end of the unit that starts at `first`.
-std::size_t unit_end(const std::vector<Step>& steps, std::size_t first);
 
 }  // namespace renamer

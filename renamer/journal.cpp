@@ -105,6 +105,8 @@ std::string format_plan(const Journal& journal) {
     return out;
 }
 
+std::string undone_line(std::size_t kept) { return "undone\t" + std::to_string(kept); }
+
 namespace {
 
 // Every step renames its entry inside the entry's own folder, between the
@@ -187,6 +189,7 @@ std::optional<Journal> parse(const std::string& text) {
                 journal.complete = true;
             } else if (f[0] == "undone") {
                 journal.undone = true;
+                journal.kept = f.size() == 2 ? number<std::size_t>(f[1]) : 0;
             }
         } catch (const std::exception&) {
             return std::nullopt;

@@ -40,6 +40,7 @@ struct Journal {
     std::set<std::size_t> logged_done;  // steps the log says were done and not rolled back
     bool complete = false;              // the batch ran to its end; the log is whole
     bool undone = false;
+    std::size_t kept = 0;               // entries an undo had to leave as they were
 
     // Whether the batch may have changed anything on disk.
     bool changed_something() const { return !complete || !logged_done.empty(); }
@@ -50,6 +51,9 @@ std::string escape(const std::string& bytes);
 std::optional<std::string> unescape(std::string_view field);
 
 std::string format_plan(const Journal& journal);
+
+// The line that marks a journal undone; `kept` entries had to stay.
+std::string undone_line(std::size_t kept);
 
 // The journal in `text`, or nothing when it is not one, was cut short before
 // its plan was whole, or names a step that would leave its batch's folder

@@ -4,7 +4,10 @@
 // path, new, status and reason, as the command-line tool's JSON has them.
 #include "folderwalk/folderwalk.hpp"
 #include "pyglue/pyglue.hpp"
+#include <chrono>
+
 #include "renamer/engine.hpp"
+#include "renamer/history.hpp"
 
 namespace py = pybind11;
 
@@ -63,22 +66,48 @@ private:
     renamer::Batch batch_;
 };
 
-// Runs an undo (or its preview) with the GIL released: disk work only.
-py::object undo_entries(py::object base, const char* func,
-                        renamer::UndoResult (*undo)(const std::string&, const std::string&)) {
+// The batch and entries an undo takes back, from its Python arguments.
+renamer::UndoChoice choice_of(py::object batch, py::object only, const char* func) {
+    renamer::UndoChoice choice;
+    if (!batch.is_none()) {
+        if (!py::isinstance<py::int_>(batch) || py::isinstance<py::bool_>(batch) || batch.cast<long long>() < 0)
+            throw py::type_error(std::string(func) + "(): batch must be a sequence number or None");
+        choice.sequence = batch.cast<std::uint64_t>();
+    }
+    if (!only.is_none()) {
+        choice.only.emplace();
+        for (py::handle path : only) choice.only->push_back(fs_bytes(py::reinterpret_borrow<py::object>(path), func, "only"));
+    }
+    return choice;
+}
+
+// Runs an undo (with `hooks`) or its preview (without) with the GIL released: disk work only.
+py::object undo_entries(py::object base, py::object batch, py::object only, const char* func, bool carry_out) {
     const std::string folder = fs_bytes(base, func, "base");
+    const renamer::UndoChoice choice = choice_of(batch, only, func);
     renamer::UndoResult undone;
     {
         py::gil_scoped_release unlocked;
-        undone = undo(folder, journal_folder());
+        const renamer::Hooks hooks;
+        undone = renamer::undo_chosen(folder, journal_folder(), choice, carry_out ? &hooks : nullptr);
     }
     if (!undone.problem.empty()) raise_os_error(undone.problem);
     if (!undone.found) return py::none();
     return entries_of(undone.entries);
 }
 
-renamer::UndoResult undo_now(const std::string& base, const std::string& journals) {
-    return renamer::undo_latest(base, journals);
+py::dict record_of(const renamer::BatchRecord& r) {
+    py::dict d;
+    d["batch"] = r.sequence;
+    d["time"] = r.time;
+    d["folder"] = fs_text(r.base);
+    d["renames"] = r.renames;
+    d["done"] = r.done;
+    d["state"] = r.state;
+    py::list entries;
+    for (const renamer::JournalEntry& e : r.entries) entries.append(py::make_tuple(fs_text(e.path), fs_text(e.new_name)));
+    d["entries"] = entries;
+    return d;
 }
 
 }  // namespace
@@ -104,14 +133,52 @@ PYBIND11_MODULE(renamer, m) {
         py::arg("base"), py::arg("pairs"),
         "Plans renaming each (relative path, new name) pair inside the folder base.");
     m.def(
-        "undo", [](py::object base) { return undo_entries(base, "undo", undo_now); }, py::arg("base"),
-        "Undoes the most recent batch of the folder that changed something; None when there is none left.\n"
-        "Each entry: path (where it was), new (the name it got back), status and reason.");
+        "undo",
+        [](py::object base, py::object batch, py::object only) {
+            return undo_entries(base, batch, only, "undo", true);
+        },
+        py::arg("base"), py::arg("batch") = py::none(), py::arg("only") = py::none(),
+        "Undoes the most recent batch of the folder that changed something, or the batch with that\n"
+        "sequence number; only the entries whose old paths are listed in only, when given. None when\n"
+        "there is nothing to undo. Each entry: path (where it was), new (the name it got back), status\n"
+        "and reason; entries a later batch or the user changed are refused.");
     m.def(
-        "undo_preview", [](py::object base) { return undo_entries(base, "undo_preview", renamer::undo_preview); },
-        py::arg("base"),
+        "undo_preview",
+        [](py::object base, py::object batch, py::object only) {
+            return undo_entries(base, batch, only, "undo_preview", false);
+        },
+        py::arg("base"), py::arg("batch") = py::none(), py::arg("only") = py::none(),
         "What undo would do now, without doing it: entries with status 'rename' or 'refused' (and 'done'\n"
         "for those already back at their old names); None when there is nothing to undo.");
+    m.def(
+        "history",
+        [](py::object base) {
+            const std::string folder = base.is_none() ? "" : fs_bytes(base, "history", "base");
+            renamer::History found;
+            {
+                py::gil_scoped_release unlocked;  // disk work only
+                found = renamer::history(journal_folder(), folder);
+            }
+            if (!found.problem.empty()) raise_os_error(found.problem);
+            py::list out;
+            for (const renamer::BatchRecord& r : found.batches) out.append(record_of(r));
+            return out;
+        },
+        py::arg("base") = py::none(),
+        "The batches of the folder (of every folder when None), newest first: dicts with batch (its\n"
+        "sequence number), time, folder, renames, done, state ('done', 'cut short', 'undone' or\n"
+        "'partly undone') and entries ((old path, new name) pairs).");
+    m.def(
+        "prune",
+        [](double max_age_days, std::size_t keep) {
+            const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+                                 std::chrono::system_clock::now().time_since_epoch()).count();
+            py::gil_scoped_release unlocked;
+            return renamer::prune(journal_folder(), {static_cast<std::int64_t>(max_age_days * 86400), keep}, now);
+        },
+        py::arg("max_age_days") = 90, py::arg("keep") = 200,
+        "Removes the journals of finished or undone batches older than max_age_days, beyond the newest\n"
+        "keep; a batch cut short is never removed. Returns how many went.");
     m.def(
         "can_undo",
         [](py::object base) { return renamer::can_undo(fs_bytes(base, "can_undo", "base"), journal_folder()); },

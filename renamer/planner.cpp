@@ -126,6 +126,9 @@ private:
             const std::string_view name = std::string_view(r.path).substr(dir.empty() ? 0 : dir.size() + 1);
             std::string problem = name_problem(r.new_name, limit);
             if (problem.empty() && r.new_name == name) problem = "the new name is the current name";
+            // The user would lose sight of the entry.
+            if (problem.empty() && !in_.restoring && r.new_name.front() == '.' && name.front() != '.')
+                problem = "the new name would hide it behind a leading dot";
             if (!problem.empty()) {
                 refuse(i, problem);
                 continue;

@@ -58,6 +58,7 @@ struct PlanInput {
     std::string kept_out;  // relative path of the journal folder when it lies inside base
     Depth depth = Depth::steps;
     const Listing* listing = nullptr;  // of the one folder of a batch, read by the caller already
+    bool restoring = false;            // undo: old names come back, leading dots too
 };
 
 Plan make_plan(const PlanInput& input);

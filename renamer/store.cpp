@@ -46,6 +46,8 @@ bool parse_name(const std::string& name, std::uint64_t& sequence, std::string& k
     return true;
 }
 
+std::string key_of(const std::string& name) { return name.substr(SEQUENCE_DIGITS + 1, 16); }
+
 std::string journal_name(std::uint64_t sequence, const std::string& base) {
     char digits[32];
     std::snprintf(digits, sizeof digits, "%0*llu", SEQUENCE_DIGITS, static_cast<unsigned long long>(sequence));
@@ -169,22 +171,34 @@ std::optional<std::string> JournalStore::read_trusted(const std::string& name) c
     return text;
 }
 
-std::vector<JournalStore::Stored> JournalStore::journals_of(const std::string& base) const {
+std::vector<JournalStore::Stored> JournalStore::journals_where(
+    const std::function<bool(const std::string& key)>& wanted, const std::string* base) const {
     std::vector<std::pair<std::uint64_t, std::string>> found;
-    const std::string wanted = folder_key(base);
     std::uint64_t sequence;
     std::string key;
     for (const std::string& name : names())
-        if (parse_name(name, sequence, key) && key == wanted) found.emplace_back(sequence, name);
+        if (parse_name(name, sequence, key) && wanted(key)) found.emplace_back(sequence, name);
     std::sort(found.rbegin(), found.rend());
     std::vector<Stored> out;
     for (const auto& [number, name] : found) {
         const std::optional<std::string> text = read_trusted(name);
         std::optional<Journal> journal = text ? parse(*text) : std::nullopt;
-        if (journal && journal->base == base && journal->sequence == number)
+        if (journal && journal->sequence == number && folder_key(journal->base) == key_of(name) &&
+            (!base || journal->base == *base))
             out.push_back({name, std::move(*journal)});
     }
     return out;
 }
+
+std::vector<JournalStore::Stored> JournalStore::journals_of(const std::string& base) const {
+    const std::string wanted = folder_key(base);
+    return journals_where([&](const std::string& key) { return key == wanted; }, &base);
+}
+
+std::vector<JournalStore::Stored> JournalStore::all_journals() const {
+    return journals_where([](const std::string&) { return true; }, nullptr);
+}
+
+bool JournalStore::remove(const std::string& name) { return unlinkat(folder_.fd(), name.c_str(), 0) == 0; }
 
 }  // namespace renamer

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,9 +46,17 @@ public:
     };
     std::vector<Stored> journals_of(const std::string& base) const;
 
+    // Every trusted, well-formed journal, newest first.
+    std::vector<Stored> all_journals() const;
+
+    // Removes the journal `name`. Call with the lock taken.
+    bool remove(const std::string& name);
+
 private:
     JournalStore(std::string path, Folder folder) : path_(std::move(path)), folder_(std::move(folder)) {}
     std::vector<std::string> names() const;
+    std::vector<Stored> journals_where(const std::function<bool(const std::string& key)>& wanted,
+                                       const std::string* base) const;
     std::optional<std::string> read_trusted(const std::string& name) const;
 
     std::string path_;

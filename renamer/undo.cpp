@@ -61,9 +61,13 @@ std::string locate(const Folder& folder, const std::vector<std::string>& names, 
     return "";
 }
 
-UndoPlan plan_undo(const std::string& root, const Journal& journal) {
+UndoPlan plan_undo(const std::string& root, const Journal& journal, const std::optional<std::vector<std::string>>& only) {
     UndoPlan plan;
     const std::vector<EntrySteps> entries = steps_by_entry(journal);
+    // Entries left out are still looked for: a folder among them moves the paths below it.
+    const auto wanted = [&](std::size_t i) {
+        return !only || std::find(only->begin(), only->end(), journal.entries[i].path) != only->end();
+    };
     // Shallow entries first: a folder renamed by the batch changes the
     // current path of everything below it.
     std::vector<std::size_t> order;
@@ -97,10 +101,11 @@ UndoPlan plan_undo(const std::string& root, const Journal& journal) {
         const Folder folder = open_folder(root, dir, reason);
         const std::string at = folder.open() ? locate(folder, e.names, e.id, may_have_moved) : "";
         const std::string new_path = joined(dir, e.new_name);
+        if (!at.empty() && at != e.old_name) now_of[journal.entries[i].path] = joined(dir, at);
+        if (!wanted(i)) continue;
         if (at == e.old_name) {
             if (e.logged) plan.settled.push_back({new_path, e.old_name, Status::done, ""});
         } else if (!at.empty()) {
-            now_of[journal.entries[i].path] = joined(dir, at);
             plan.requests.push_back({joined(dir, at), e.old_name, e.id});
         } else if (may_have_moved) {
             plan.settled.push_back({new_path, e.old_name, Status::refused,
@@ -127,15 +132,27 @@ struct Target {
     UndoPlan plan;
 };
 
-// The newest batch of `root` with something to take back. Batches that
-// changed nothing are passed over (and, with `settle`, marked undone).
-std::optional<Target> find_target(const JournalStore& store, const std::string& root, bool settle) {
+// The batch to take back: the newest of `root` with something to take
+// back (batches that changed nothing are passed over and, with `settle`,
+// marked undone), or the chosen one.
+std::optional<Target> find_target(const JournalStore& store, const std::string& root, const UndoChoice& choice,
+                                  bool settle, std::string& problem) {
     for (JournalStore::Stored& stored : store.journals_of(root)) {
+        if (choice.sequence) {
+            if (stored.journal.sequence != *choice.sequence) continue;
+            if (stored.journal.undone) {
+                problem = "batch " + std::to_string(*choice.sequence) + " is undone already";
+                return std::nullopt;
+            }
+            UndoPlan plan = plan_undo(root, stored.journal, choice.only);
+            return Target{stored.name, std::move(stored.journal), std::move(plan)};
+        }
         if (stored.journal.undone || !stored.journal.changed_something()) continue;
-        UndoPlan plan = plan_undo(root, stored.journal);
+        UndoPlan plan = plan_undo(root, stored.journal, choice.only);
         if (!plan.empty()) return Target{stored.name, std::move(stored.journal), std::move(plan)};
-        if (settle) AppendFile(store.folder(), stored.name).append("undone");
+        if (settle) AppendFile(store.folder(), stored.name).append(undone_line(0));
     }
+    if (choice.sequence) problem = "there is no batch " + std::to_string(*choice.sequence) + " of " + root;
     return std::nullopt;
 }
 
@@ -144,55 +161,52 @@ std::string kept_out_of(const std::string& root, const JournalStore& store) {
     return journals.size() > root.size() && is_within(journals, root) ? journals.substr(root.size() + 1) : "";
 }
 
-UndoResult run(const std::string& base, const std::string& journal_folder, const Hooks* hooks) {
+}  // namespace
+
+UndoResult undo_chosen(const std::string& base, const std::string& journal_folder, const UndoChoice& choice,
+                       const Hooks* hooks) {
     UndoResult result;
     const std::string root = real_path(base);
     if (root.empty()) return result;
     std::optional<JournalStore> store = JournalStore::open(journal_folder, result.problem);
     if (!store || (hooks && !store->lock(result.problem))) return result;
     result.problem.clear();
-    std::optional<Target> target = find_target(*store, root, hooks != nullptr);
+    std::optional<Target> target = find_target(*store, root, choice, hooks != nullptr, result.problem);
     if (!target) return result;
     result.found = true;
     result.sequence = target->journal.sequence;
-    const PlanInput input{root, &target->plan.requests, nullptr, kept_out_of(root, *store)};
+    PlanInput input{root, &target->plan.requests, nullptr, kept_out_of(root, *store)};
+    input.restoring = true;
     Plan plan = make_plan(input);
     result.entries = entries_of(target->plan.requests, std::move(plan.verdicts));
     word_for_undo(result.entries);
     if (hooks) {
-        Executor executor(root, plan.steps, nullptr, *hooks);
-        bool stopped = false;
-        for (std::size_t first = 0; first < plan.steps.size();) {
-            const std::size_t end = unit_end(plan.steps, first);
-            if (!stopped && hooks->stop_requested && hooks->stop_requested()) stopped = true;
-            const std::string failure = stopped ? INTERRUPTED : executor.run_unit(first, end);
-            for (std::size_t i = first; i < end; ++i) {
-                Entry& e = result.entries[plan.journaled[plan.steps[i].entry]];
-                e.status = failure.empty() ? Status::done : Status::failed;
-                e.reason = failure;
-            }
-            first = end;
-        }
+        Executor(root, plan.steps, nullptr, *hooks).run_all(plan.journaled, result.entries);
         // Refused entries stay as they are for good, and the next undo goes
         // to the batch before; but a failure may pass, and an entry waiting
         // at a temporary name must stay within reach of the next undo.
-        const bool settled = std::none_of(result.entries.begin(), result.entries.end(), [](const Entry& e) {
+        // Some of the entries only: the rest are still to be taken back.
+        const bool settled = !choice.only && std::none_of(result.entries.begin(), result.entries.end(), [](const Entry& e) {
             return e.status == Status::failed || (e.status != Status::done && is_parked(e.path));
         });
-        if (settled) AppendFile(store->folder(), target->name).append("undone");
+        if (settled) {
+            const std::size_t kept = std::count_if(result.entries.begin(), result.entries.end(),
+                                                   [](const Entry& e) { return e.status != Status::done; }) +
+                                     std::count_if(target->plan.settled.begin(), target->plan.settled.end(),
+                                                   [](const Entry& e) { return e.status != Status::done; });
+            AppendFile(store->folder(), target->name).append(undone_line(kept));
+        }
     }
     result.entries.insert(result.entries.end(), target->plan.settled.begin(), target->plan.settled.end());
     return result;
 }
 
-}  // namespace
-
 UndoResult undo_latest(const std::string& base, const std::string& journal_folder, const Hooks& hooks) {
-    return run(base, journal_folder, &hooks);
+    return undo_chosen(base, journal_folder, {}, &hooks);
 }
 
 UndoResult undo_preview(const std::string& base, const std::string& journal_folder) {
-    return run(base, journal_folder, nullptr);
+    return undo_chosen(base, journal_folder, {}, nullptr);
 }
 
 bool can_undo(const std::string& base, const std::string& journal_folder) {

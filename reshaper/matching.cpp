@@ -13,8 +13,9 @@ constexpr std::size_t MAX_DEPTH = 1000;
 class Matcher {
 public:
     Matcher(const Symbols& source, const Symbols& text, const Brackets& brackets, Trace* trace,
-            std::vector<Store>& stores)
-        : source_(source), text_(text), brackets_(brackets), trace_(trace), stores_(stores) {}
+            Match& result)
+        : source_(source), text_(text), brackets_(brackets), trace_(trace), stores_(result.stores),
+          all_found_(result.all_found) {}
 
     // One list of the format (the whole format or a bracket group) against
     // its part of the name. Returns the message; stores go to `stores_`.
@@ -37,13 +38,15 @@ public:
                 }
                 const std::size_t csrcpos = closing_in(source_, srcpos, src.end);
                 const std::size_t ctxtpos = closing_in(text_, txtpos, txt.end);
+                if (csrcpos < src.end && ctxtpos == txt.end) all_found_ = false;
                 msg = level({srcpos + 1, csrcpos}, {txtpos + 1, ctxtpos}, depth + 1);
                 if (!msg.empty()) break;
                 srcpos = csrcpos + 1;
                 txtpos = ctxtpos + 1;
             } else if (occurs_in(symbol, charsets::PUNCTUATION)) {
-                while (txtpos < txt.end)
-                    if (text_[txtpos++] == symbol) break;
+                bool found = false;
+                while (txtpos < txt.end && !found) found = text_[txtpos++] == symbol;
+                if (!found) all_found_ = false;
                 ++srcpos;
             } else {
                 if (!keyword.empty()) stores_.push_back({keyword, gathered});
@@ -69,6 +72,7 @@ private:
     const Brackets& brackets_;
     Trace* trace_;
     std::vector<Store>& stores_;
+    bool& all_found_;
 };
 
 }  // namespace
@@ -98,7 +102,7 @@ std::size_t find_closing_bracket(const Symbols& symbols, std::size_t pos, const 
 
 Match match(const Symbols& source, const Symbols& text, const Brackets& brackets, Trace* trace) {
     Match result;
-    Matcher matcher(source, text, brackets, trace, result.stores);
+    Matcher matcher(source, text, brackets, trace, result);
     result.msg = matcher.level({0, source.size()}, {0, text.size()}, 0);
     return result;
 }

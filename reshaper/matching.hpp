@@ -64,6 +64,10 @@ struct Store {
 struct Match {
     std::u32string msg;  // empty on success
     std::vector<Store> stores;
+    // Whether every delimiter and every bracket group (its closing bracket
+    // included, where the format has one) was found in the text. The
+    // matcher goes on without them; whoever judges the match may not.
+    bool all_found = true;
 };
 
 // Observer of the matcher's progress, for debug output.

@@ -5,6 +5,8 @@
 #include "fileitem/rowlogic.hpp"
 #include "lexer/lexer.hpp"
 #include "nametidy/tidy.hpp"
+#include "reshaper/fit.hpp"
+#include "reshaper/spelling.hpp"
 
 namespace reshaper {
 
@@ -42,9 +44,27 @@ std::u32string Transformer::run(std::u32string_view name) const {
     return reshape_symbols(source_, target_, lexer::symbolize(name, false), brackets_, name);
 }
 
+namespace {
+
+std::size_t base_length(std::u32string_view entry_name, bool folder) {
+    return folder ? entry_name.size() : fileitem::extension_start(entry_name);
+}
+
+}  // namespace
+
 std::u32string Transformer::propose(std::u32string_view entry_name, bool folder) const {
-    const std::size_t dot = folder ? entry_name.size() : fileitem::extension_start(entry_name);
+    const std::size_t dot = base_length(entry_name, folder);
     return run(entry_name.substr(0, dot)) + std::u32string(entry_name.substr(dot));
 }
+
+Transformer::Review Transformer::review(std::u32string_view entry_name, bool folder) const {
+    const std::u32string_view base = entry_name.substr(0, base_length(entry_name, folder));
+    const std::optional<std::u32string> reshaped = reshape_keeping_spelling(
+        source_, target_, base, lexer::drop_blank(base, lexer::scan(base, {})), brackets_);
+    if (!reshaped) return {std::u32string(entry_name), false};
+    return {*reshaped + std::u32string(entry_name.substr(base.size())), true};
+}
+
+std::u32string Transformer::misfit_reason() const { return reshaper::misfit_reason(source_format_); }
 
 }  // namespace reshaper

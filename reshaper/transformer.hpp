@@ -34,6 +34,18 @@ public:
     // The proposed name of an entry: a file's extension is kept apart.
     std::u32string propose(std::u32string_view entry_name, bool folder) const;
 
+    // What the window and the command propose for an entry: a name that
+    // fits the source format gets the new name with its parts spelled as
+    // before (spelling.hpp); one that does not is left as it is.
+    struct Review {
+        std::u32string name;
+        bool fits;
+    };
+    Review review(std::u32string_view entry_name, bool folder) const;
+
+    // Why an entry that does not fit is left alone.
+    std::u32string misfit_reason() const;
+
 private:
     std::u32string source_format_;
     std::u32string target_format_;

@@ -69,3 +69,22 @@ TEST(Output, QuietPrintsNothingAndWriteEmptiesTheOutput) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Output, SkippedNamesOnlyInJsonInTheirPlaces) {
+    for (const cli::Format format : {cli::Format::json, cli::Format::lines, cli::Format::null}) {
+        cli::Output output(format, false);
+        output.add(renamer::Entry{"b", "c", renamer::Status::rename, ""});
+        output.add_skipped("a", "a", "does not fit 'a - b'");
+        std::ostringstream out;
+        output.write(out);
+        EXPECT_EQ(out.str(), format == cli::Format::json
+                                 ? "{\"path\": \"a\", \"new\": \"a\", \"status\": \"skipped\", \"reason\": \"does not fit 'a - b'\"}\n"
+                                   "{\"path\": \"b\", \"new\": \"c\", \"status\": \"rename\", \"reason\": \"\"}\n"
+                             : format == cli::Format::lines ? "b\tc\n"
+                                                            : std::string("b\0c\0\0", 6));
+    }
+}
+
+}  // namespace

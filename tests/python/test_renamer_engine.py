@@ -48,6 +48,9 @@ SCENARIOS = {
     "path outside": (["a"], [("../a", "b"), ("/etc/passwd", "x"), ("./a", "b")], {},
                      ["../a", "/etc/passwd", "./a"]),
     "case only": (["a"], [("a", "A")], {"a": "A"}, []),
+    "hidden behind a dot": (["d/Notes.txt", ".profile", "Notes"], [("d/Notes.txt", ".txt"),
+                            (".profile", ".profile.bak"), ("Notes", "Notes.")],
+                            {".profile": ".profile.bak", "Notes": "Notes."}, ["d/Notes.txt"]),
     "folder with contents": (["F/", "F/a", "F/G/", "F/G/b", "c"],
                              [("F", "H"), ("F/a", "x"), ("F/G/b", "y"), ("F/G", "K")],
                              {"F/a": "x", "F/G/b": "y", "F/G": "K", "F": "H"}, []),
@@ -239,3 +242,58 @@ def test_an_unusable_journal_folder_is_an_os_error(base, journals):
     with pytest.raises(OSError, match="^the journal folder .* is not a folder$"):
         renamer.undo(str(base))
     assert not renamer.can_undo(str(base))
+
+
+def test_undo_gives_back_a_leading_dot(base):
+    make(base, [".hidden"])
+    renamer.plan(str(base), [(".hidden", "shown")]).apply()
+    assert [e["status"] for e in renamer.undo(str(base))] == ["done"]
+    assert snapshot(base) == {".hidden": "contents of .hidden"}
+
+
+def test_history_lists_batches_and_undo_takes_back_a_chosen_one(base):
+    make(base, ["a", "c"])
+    renamer.plan(str(base), [("a", "b"), ("c", "d")]).apply()
+    renamer.plan(str(base), [("b", "e")]).apply()
+    batches = renamer.history(str(base))
+    assert [(b["batch"], b["state"], b["renames"], b["done"]) for b in batches] == [
+        (2, "done", 1, 1), (1, "done", 2, 2)]
+    assert batches[1]["entries"] == [("a", "b"), ("c", "d")]
+    assert batches[1]["folder"] == str(base)
+    assert renamer.history() == batches
+    undone = renamer.undo(str(base), batch=1)
+    assert [(e["path"], e["status"], e["reason"]) for e in undone] == [
+        ("d", "done", ""), ("b", "refused", "b has changed since the batch")]
+    assert snapshot(base) == {"e": "contents of a", "c": "contents of c"}
+    assert renamer.history(str(base))[1]["state"] == "partly undone"
+    with pytest.raises(OSError, match="^batch 1 is undone already$"):
+        renamer.undo(str(base), batch=1)
+
+
+def test_undo_of_some_entries_only(base):
+    make(base, ["a", "c"])
+    renamer.plan(str(base), [("a", "b"), ("c", "d")]).apply()
+    assert renamer.undo_preview(str(base), only=["c"]) == [
+        {"path": "d", "new": "c", "status": "rename", "reason": ""}]
+    assert [e["status"] for e in renamer.undo(str(base), only=["c"])] == ["done"]
+    assert snapshot(base) == {"b": "contents of a", "c": "contents of c"}
+
+
+@pytest.mark.parametrize("call", [
+    lambda: renamer.undo(".", batch="1"),
+    lambda: renamer.undo(".", batch=-1),
+    lambda: renamer.undo(".", only=[5]),
+    lambda: renamer.history(5),
+])
+def test_history_argument_errors(call):
+    with pytest.raises(TypeError):
+        call()
+
+
+def test_prune_keeps_what_it_must(base):
+    make(base, ["a", "b"])
+    renamer.plan(str(base), [("a", "x")]).apply()
+    renamer.plan(str(base), [("b", "y")]).apply()
+    assert renamer.prune() == 0
+    assert renamer.prune(keep=1) == 1
+    assert [b["batch"] for b in renamer.history()] == [2]

@@ -38,8 +38,8 @@ def test_preview_changes_nothing(folder):
     assert code == 0 and err == ""
     assert lines(out) == [
         ["It - Taken.txt", "Taken - It.txt"], ["Lee - Notes.txt", "Notes - Lee.txt"],
-        ["Notes - Lee.pdf", "Lee - Notes.pdf"], ["Plain.txt", "- Plain.txt"],
-        ["Report - Smith.txt", "Smith - Report.txt"], ["Smith - Report.txt", "Report - Smith.txt"],
+        ["Notes - Lee.pdf", "Lee - Notes.pdf"], ["Report - Smith.txt", "Smith - Report.txt"],
+        ["Smith - Report.txt", "Report - Smith.txt"],
         ["Taken - It.txt", "It - Taken.txt"]]
     assert snapshot(folder) == before
 
@@ -70,7 +70,7 @@ def test_json_lines(folder):
 def expected_renames():
     return {"Smith - Report.txt": "Report - Smith.txt", "Report - Smith.txt": "Smith - Report.txt",
             "Lee - Notes.txt": "Notes - Lee.txt", "Notes - Lee.pdf": "Lee - Notes.pdf",
-            "Plain.txt": "- Plain.txt", "Taken - It.txt": "It - Taken.txt",
+            "Taken - It.txt": "It - Taken.txt",
             "It - Taken.txt": "Taken - It.txt", "sub/Doe - Plan.md": "Plan - Doe.md"}
 
 
@@ -78,7 +78,7 @@ def test_apply_and_undo(folder):
     before = snapshot(folder)
     code, out, _ = reshape("-r", "--apply", folder)
     assert code == 0
-    assert len(lines(out)) == 8
+    assert len(lines(out)) == 7
     assert snapshot(folder) == moved(before, expected_renames())
     code, out, _ = reshape("--undo", "--json", folder)
     assert code == 0
@@ -158,6 +158,80 @@ def test_same_proposals_as_the_window(folder):
         assert reshape_run(base) + extension == new
 
 
+def json_lines(out):
+    return [json.loads(line) for line in out.splitlines()]
+
+
+def skipped(path, fmt="a - b"):
+    return {"path": path, "new": path.rsplit("/", 1)[-1], "status": "skipped",
+            "reason": f"does not fit '{fmt}'"}
+
+
+def test_names_that_do_not_fit_are_listed_as_skipped_in_their_places(folder):
+    make(folder, ["Notes -.txt", "- Notes.txt", "sub/Hitchhiker.md"])
+    code, out, _ = reshape("--json", "-r", folder)
+    assert code == 0
+
+    def rename(path, new):
+        return {"path": path, "new": new, "status": "rename", "reason": ""}
+    assert json_lines(out) == [
+        skipped("- Notes.txt"), rename("It - Taken.txt", "Taken - It.txt"),
+        rename("Lee - Notes.txt", "Notes - Lee.txt"), rename("Notes - Lee.pdf", "Lee - Notes.pdf"),
+        skipped("Notes -.txt"), skipped("Plain.txt"),
+        rename("Report - Smith.txt", "Smith - Report.txt"),
+        rename("Smith - Report.txt", "Report - Smith.txt"),
+        rename("Taken - It.txt", "It - Taken.txt"),
+        rename("sub/Doe - Plan.md", "Plan - Doe.md"), skipped("sub/Hitchhiker.md")]
+    code, out, _ = reshape("-r", folder)
+    assert [path for path, *_ in lines(out)] == [
+        "It - Taken.txt", "Lee - Notes.txt", "Notes - Lee.pdf", "Report - Smith.txt",
+        "Smith - Report.txt", "Taken - It.txt", "sub/Doe - Plan.md"]
+
+
+@pytest.mark.parametrize("args, fmt, left_alone", [
+    (["-d"], "a - b", {"sub"}),
+    (["-t", "b"], "a - b", {"Plain.txt"}),  # it would have become ".txt", a hidden file
+    (["-s", "title (series) - author", "-t", "author ~ [series] title"], "title (series) - author",
+     set(LAYOUT) - {"sub/", "sub/Doe - Plan.md"} | {"Finance - Quarterly Report (2024).pdf"}),
+])
+def test_apply_leaves_names_that_do_not_fit_alone(folder, args, fmt, left_alone):
+    make(folder, ["Finance - Quarterly Report (2024).pdf"])
+    before = snapshot(folder)
+    code, out, _ = reshape("--apply", "--json", *args, folder)
+    results = json_lines(out)
+    assert code == 0
+    assert {r["path"] for r in results if r["status"] == "skipped"} == left_alone
+    assert all(r["reason"] == f"does not fit '{fmt}'" for r in results if r["status"] == "skipped")
+    done = {r["path"]: r["new"] for r in results if r["status"] == "done"}
+    assert all(r["status"] in ("done", "skipped") for r in results)
+    assert snapshot(folder) == moved(before, done)
+    assert not any(name.startswith(".") for name in os.listdir(folder))
+
+
+SPELLING = [  # name, its new name under 'a - b' -> 'b - a'
+    ("Lippman - C++ Primer.txt", "C++ Primer - Lippman.txt"),
+    ("Notes - v1.2.md", "v1.2 - Notes.md"),
+    ("Log - 2024-01-15.txt", "2024-01-15 - Log.txt"),
+    ("x - file_name_with_underscores.txt", "file_name_with_underscores - x.txt"),
+    ("O'Brien - Notes.txt", "Notes - O'Brien.txt"),
+    ("Series - Vol 02-01.pdf", "Vol 02-01 - Series.pdf"),
+    ("Lee - Two  Spaces.txt", "Two  Spaces - Lee.txt"),
+]
+
+
+def test_parts_keep_their_spelling(tmp_path, monkeypatch):
+    monkeypatch.setenv("XDG_STATE_HOME", str(tmp_path / "state"))
+    base = tmp_path / "spelling"
+    make(base, [name for name, _ in SPELLING])
+    before = snapshot(base)
+    code, out, _ = reshape(base)
+    assert code == 0
+    assert sorted(map(tuple, lines(out))) == sorted(SPELLING)
+    code, _, _ = reshape("--apply", base)
+    assert code == 0
+    assert snapshot(base) == moved(before, dict(SPELLING))
+
+
 @pytest.mark.parametrize("args, message", [
     (["-Zr", "."], "unknown option -Z"),
     (["-dash", "."], "unknown option -a"),
@@ -176,7 +250,9 @@ def test_sigterm_finishes_the_unit_under_way_and_says_so(folder, step):
     assert code == 143
     assert err == ("reshape: stopped by SIGTERM; the renames listed as done were carried out "
                    "(reshape --undo takes them back)\n")
-    results = [json.loads(line) for line in out.splitlines()]
+    listed = [json.loads(line) for line in out.splitlines()]
+    assert [r["path"] for r in listed if r["status"] == "skipped"] == ["Plain.txt"]  # never planned
+    results = [r for r in listed if r["status"] != "skipped"]
     done = {r["path"]: r["new"] for r in results if r["status"] == "done"}
     assert done and len(done) < len(results)
     assert {r["reason"] for r in results if r["status"] != "done"} == {

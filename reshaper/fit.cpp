@@ -1,0 +1,25 @@
+#include "fit.hpp"
+
+#include <algorithm>
+
+namespace reshaper {
+
+bool fits(const Match& found) {
+    if (!found.msg.empty() || !found.all_found) return false;
+    return std::none_of(found.stores.begin(), found.stores.end(),
+                        [](const Store& store) { return store.value.begin >= store.value.end; });
+}
+
+bool fits(const Symbols& source, const Symbols& text, const Brackets& brackets) {
+    try {
+        return fits(match(source, text, brackets));
+    } catch (const std::exception&) {  // a bracket of the format past the end of the name, say
+        return false;
+    }
+}
+
+std::u32string misfit_reason(std::u32string_view source_format) {
+    return U"does not fit '" + std::u32string(source_format) + U"'";
+}
+
+}  // namespace reshaper

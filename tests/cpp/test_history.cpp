@@ -1,0 +1,111 @@
+// The history of batches: what it lists, undoing a chosen batch or some of
+// its entries past later changes, and pruning that spares unfinished ones.
+#include <signal.h>
+
+#include "engine_fixture.hpp"
+#include "renamer/history.hpp"
+
+namespace {
+
+using namespace enginetest;
+using disktree::snapshot;
+using renamer::Status;
+
+std::vector<std::pair<std::uint64_t, std::string>> states(const renamer::History& h) {
+    std::vector<std::pair<std::uint64_t, std::string>> out;
+    for (const renamer::BatchRecord& b : h.batches) out.emplace_back(b.sequence, b.state);
+    return out;
+}
+
+TEST(History, EveryBatchNewestFirstWithWhatBecameOfIt) {
+    Folders f;
+    disktree::TempFolder other;
+    disktree::make(f.base(), {"a", "b", "c"});
+    disktree::make(other.path(), {"x"});
+    renamer::Batch(f.base(), requests({{"a", "a2"}, {"b", "b2"}}), f.journals()).apply();
+    renamer::Batch(other.path(), requests({{"x", "y"}}), f.journals()).apply();
+    renamer::Batch(f.base(), requests({{"c", "c2"}}), f.journals()).apply();
+    renamer::undo_latest(f.base(), f.journals());
+    const renamer::History all = renamer::history(f.journals(), "");
+    EXPECT_EQ(states(all), (std::vector<std::pair<std::uint64_t, std::string>>{
+                               {3, "undone"}, {2, "done"}, {1, "done"}}));
+    EXPECT_EQ(all.batches[1].base, renamer::real_path(other.path()));
+    EXPECT_EQ(all.batches[2].renames, 2u);
+    EXPECT_EQ(all.batches[2].done, 2u);
+    EXPECT_EQ(all.batches[2].entries[1].path, "b");
+    EXPECT_EQ(all.batches[2].entries[1].new_name, "b2");
+    EXPECT_EQ(states(renamer::history(f.journals(), other.path())),
+              (std::vector<std::pair<std::uint64_t, std::string>>{{2, "done"}}));
+}
+
+TEST(History, AnOlderBatchIsTakenBackPastWhatALaterOneMoved) {
+    Folders f;
+    disktree::make(f.base(), {"a", "c"});
+    renamer::Batch(f.base(), requests({{"a", "b"}, {"c", "d"}}), f.journals()).apply();
+    renamer::Batch(f.base(), requests({{"b", "e"}}), f.journals()).apply();
+    renamer::UndoChoice first;
+    first.sequence = 1;
+    const renamer::UndoResult preview = renamer::undo_chosen(f.base(), f.journals(), first, nullptr);
+    EXPECT_EQ(snapshot(f.base()), (disktree::Snapshot{{"e", "contents of a"}, {"d", "contents of c"}}));
+    renamer::Hooks none;
+    const renamer::UndoResult undone = renamer::undo_chosen(f.base(), f.journals(), first, &none);
+    ASSERT_EQ(undone.entries.size(), 2u);
+    EXPECT_EQ(preview.entries[0].status, Status::rename);
+    EXPECT_EQ(undone.entries[0].path, "d");
+    EXPECT_EQ(undone.entries[0].status, Status::done);
+    EXPECT_EQ(undone.entries[1].status, Status::refused);
+    EXPECT_EQ(undone.entries[1].reason, "b has changed since the batch");
+    EXPECT_EQ(snapshot(f.base()), (disktree::Snapshot{{"e", "contents of a"}, {"c", "contents of c"}}));
+    EXPECT_EQ(states(renamer::history(f.journals(), f.base())),
+              (std::vector<std::pair<std::uint64_t, std::string>>{{2, "done"}, {1, "partly undone"}}));
+    EXPECT_EQ(renamer::undo_chosen(f.base(), f.journals(), first, &none).problem, "batch 1 is undone already");
+    first.sequence = 9;
+    EXPECT_EQ(renamer::undo_chosen(f.base(), f.journals(), first, &none).problem,
+              "there is no batch 9 of " + renamer::real_path(f.base()));
+}
+
+TEST(History, SomeEntriesOfABatchComeBackAndTheRestLater) {
+    Folders f;
+    disktree::make(f.base(), {"F/a", "F/b", "c"});
+    const disktree::Snapshot before = snapshot(f.base());
+    renamer::Batch(f.base(), requests({{"F", "G"}, {"F/a", "a2"}, {"F/b", "b2"}, {"c", "c2"}}), f.journals())
+        .apply();
+    renamer::UndoChoice some;
+    some.only = std::vector<std::string>{"F/a"};  // inside a folder that moved too
+    renamer::Hooks none;
+    const renamer::UndoResult undone = renamer::undo_chosen(f.base(), f.journals(), some, &none);
+    ASSERT_EQ(undone.entries.size(), 1u);
+    EXPECT_EQ(undone.entries[0].path, "G/a2");
+    EXPECT_EQ(undone.entries[0].status, Status::done);
+    EXPECT_EQ(snapshot(f.base()), (disktree::Snapshot{{"G/", ""}, {"G/a", "contents of F/a"},
+                                                      {"G/b2", "contents of F/b"}, {"c2", "contents of c"}}));
+    EXPECT_TRUE(renamer::can_undo(f.base(), f.journals()));
+    renamer::undo_latest(f.base(), f.journals());
+    EXPECT_EQ(snapshot(f.base()), before);
+}
+
+TEST(History, PruningTakesOldFinishedBatchesOnly) {
+    Folders f;
+    disktree::make(f.base(), {"a", "b", "c", "d"});
+    renamer::Batch(f.base(), requests({{"a", "a2"}}), f.journals()).apply();
+    const int status = in_child([&] {
+        renamer::Hooks hooks;
+        hooks.before_step = [](std::size_t) { raise(SIGKILL); };
+        renamer::Batch(f.base(), requests({{"b", "b2"}}), f.journals()).apply(hooks);
+    });
+    ASSERT_TRUE(WIFSIGNALED(status));
+    renamer::Batch(f.base(), requests({{"c", "c2"}}), f.journals()).apply();
+    renamer::Batch(f.base(), requests({{"d", "d2"}}), f.journals()).apply();
+    renamer::undo_latest(f.base(), f.journals());
+    const std::int64_t now = renamer::history(f.journals(), "").batches[0].time;
+    EXPECT_EQ(renamer::prune(f.journals(), {3600, 200}, now), 0u);  // all are young
+    // Keeping one: the cut-short batch stays, whatever its age.
+    EXPECT_EQ(renamer::prune(f.journals(), {3600, 1}, now), 2u);
+    EXPECT_EQ(states(renamer::history(f.journals(), "")),
+              (std::vector<std::pair<std::uint64_t, std::string>>{{4, "undone"}, {2, "cut short"}}));
+    EXPECT_EQ(renamer::prune(f.journals(), {-1, 200}, now), 1u);  // everything is old now
+    EXPECT_EQ(states(renamer::history(f.journals(), "")),
+              (std::vector<std::pair<std::uint64_t, std::string>>{{2, "cut short"}}));
+}
+
+}  // namespace
