@@ -83,7 +83,7 @@ TEST(Output, SkippedNamesOnlyInJsonInTheirPlaces) {
                                  ? "{\"path\": \"a\", \"new\": \"a\", \"status\": \"skipped\", \"reason\": \"does not fit 'a - b'\"}\n"
                                    "{\"path\": \"b\", \"new\": \"c\", \"status\": \"rename\", \"reason\": \"\"}\n"
                              : format == cli::Format::lines ? "b\tc\n"
-                                                            : std::string("b\0c\0\0", 6));
+                                                            : std::string("b\0c\0\0", 5));
     }
 }
 

@@ -14,7 +14,7 @@ from test_reshape_command import RESHAPE, RESHAPE_WITH_FAULTS, reshape
 # contents are not kept together, exactly as LC_ALL=C sort does it.
 LAYOUT = ["b - a.txt", "sub/", "sub/y - x.txt", "sub/deeper/", "sub/deeper/q - p.txt",
           "sub-z - w.txt", "sub z - w.txt", "A - B.txt", "\u00e9 - e.txt", "a\tb - c.txt"]
-SORTED = [["A - B.txt", "B - A.txt"], ["a\tb - c.txt", "c - a b.txt"], ["b - a.txt", "a - b.txt"],
+SORTED = [["A - B.txt", "B - A.txt"], ["a\tb - c.txt", "c - a\tb.txt"], ["b - a.txt", "a - b.txt"],
           ["sub z - w.txt", "w - sub z.txt"], ["sub-z - w.txt", "z - w - sub.txt"],
           ["sub/deeper/q - p.txt", "p - q.txt"], ["sub/y - x.txt", "x - y.txt"],
           ["\u00e9 - e.txt", "e - \u00e9.txt"]]
@@ -44,8 +44,8 @@ def json_records(out):
 
 
 def tab_records(out):
-    """Lines of two or three fields, with the tab in "a\tb - c.txt" put back."""
-    fixed = out.replace("a\tb - c.txt", "a<TAB>b - c.txt")
+    """Lines of two or three fields, with the tab of "a\tb" put back."""
+    fixed = out.replace("a\tb", "a<TAB>b")
     return [[f.replace("<TAB>", "\t") for f in line.split("\t")] + [""] * (3 - line.count("\t") - 1)
             for line in fixed.splitlines()]
 
