@@ -5,9 +5,9 @@
 #include <getopt.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/output.hpp"
+#include "cli/progress.hpp"
 #include "fileitem/rowlogic.hpp"
 #include "folderwalk/folderwalk.hpp"
 #include "renamer/engine.hpp"
@@ -23,11 +25,13 @@
 
 namespace {
 
+// Fits 80 columns.
 const char* const USAGE =
     "usage: reshape [options] FOLDER\n"
     "\n"
-    "Shows the new names that the source and target formats give the files in FOLDER,\n"
-    "and with --apply carries the renames out (--undo takes the last batch back).\n"
+    "Shows the new names that the source and target formats give the files in\n"
+    "FOLDER, sorted by path, and with --apply carries the renames out (--undo takes\n"
+    "the last batch back).\n"
     "\n"
     "  -s, --source FORMAT   layout of the current names (default \"a - b\")\n"
     "  -t, --target FORMAT   layout wanted (default \"b - a\")\n"
@@ -37,10 +41,15 @@ const char* const USAGE =
     "      --apply           carry the renames out\n"
     "      --undo            undo the most recent batch carried out in FOLDER\n"
     "      --json            one JSON object a line: path, new, status, reason\n"
+    "  -0, --null            end each field (path, new name, reason) with a NUL\n"
+    "  -q, --quiet           print no entries and no progress\n"
     "  -h, --help            show this help\n"
+    "      --version         show the version\n"
     "\n"
-    "Exit status: 0 when every rename was (or could be) done, 1 when any was refused or\n"
-    "failed, 2 for bad usage.\n";
+    "Exit status: 0 when every rename was (or could be) done, 1 when any was\n"
+    "refused or failed, a folder could not be read or there was nothing to undo,\n"
+    "2 for bad usage, 130 or 143 when SIGINT or SIGTERM stopped a batch.\n"
+    "Journals: $XDG_STATE_HOME/reshape (~/.local/state/reshape). See man reshape.\n";
 
 struct Options {
     std::string source = "a - b";
@@ -51,6 +60,8 @@ struct Options {
     bool apply = false;
     bool undo = false;
     bool json = false;
+    bool null = false;
+    bool quiet = false;
     std::string folder;
 };
 
@@ -63,18 +74,20 @@ struct Options {
 std::string option_text(const std::string& arg) { return arg.substr(0, arg.find('=')); }
 
 Options parse_options(int argc, char** argv) {
-    enum { APPLY = 256, UNDO, JSON };
+    enum { APPLY = 256, UNDO, JSON, VERSION };
     const option longs[] = {
         {"source", required_argument, nullptr, 's'}, {"target", required_argument, nullptr, 't'},
         {"pattern", required_argument, nullptr, 'p'}, {"recursive", no_argument, nullptr, 'r'},
         {"folders", no_argument, nullptr, 'd'},       {"apply", no_argument, nullptr, APPLY},
         {"undo", no_argument, nullptr, UNDO},         {"json", no_argument, nullptr, JSON},
-        {"help", no_argument, nullptr, 'h'},          {nullptr, 0, nullptr, 0},
+        {"null", no_argument, nullptr, '0'},          {"quiet", no_argument, nullptr, 'q'},
+        {"help", no_argument, nullptr, 'h'},          {"version", no_argument, nullptr, VERSION},
+        {nullptr, 0, nullptr, 0},
     };
     Options o;
     opterr = 0;
     int c;
-    while ((c = getopt_long(argc, argv, ":s:t:p:rdh", longs, nullptr)) != -1) {
+    while ((c = getopt_long(argc, argv, ":s:t:p:rd0qh", longs, nullptr)) != -1) {
         switch (c) {
             case 's': o.source = optarg; break;
             case 't': o.target = optarg; break;
@@ -84,12 +97,16 @@ Options parse_options(int argc, char** argv) {
             case APPLY: o.apply = true; break;
             case UNDO: o.undo = true; break;
             case JSON: o.json = true; break;
+            case '0': o.null = true; break;
+            case 'q': o.quiet = true; break;
             case 'h': std::cout << USAGE; std::exit(0);
+            case VERSION: std::cout << "reshape " RESHAPE_VERSION "\n"; std::exit(0);
             case ':': usage_error("option " + option_text(argv[optind - 1]) + " needs a value");
             default: usage_error("unknown option " + (optopt ? std::string("-") + char(optopt) : argv[optind - 1]));
         }
     }
     if (o.apply && o.undo) usage_error("--apply and --undo do not go together");
+    if (o.json && o.null) usage_error("--json and --null do not go together");
     if (optind != argc - 1) usage_error(optind == argc ? "no FOLDER given" : "only one FOLDER is taken");
     o.folder = argv[optind];
     struct stat st;
@@ -101,53 +118,38 @@ Options parse_options(int argc, char** argv) {
 
 std::string utf8(std::u32string_view text) { return folderwalk::encode(text); }
 
-std::string json_string(const std::string& bytes) {
-    std::string out = "\"";
-    char escaped[8];
-    for (char32_t c : folderwalk::decode(bytes)) {
-        if (c == U'"' || c == U'\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c == U'\n') {
-            out += "\\n";
-        } else if (c == U'\t') {
-            out += "\\t";
-        } else if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF)) {
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-            out += escaped;
-        } else {
-            out += utf8(std::u32string(1, c));
-        }
-    }
-    return out + "\"";
-}
-
-void print_json(const std::string& path, const std::string& new_name, const char* status,
-                const std::string& reason) {
-    std::cout << "{\"path\": " << json_string(path) << ", \"new\": " << json_string(new_name)
-              << ", \"status\": \"" << status << "\", \"reason\": " << json_string(reason) << "}\n";
-}
-
-// A preview line ends in the reason of a refusal; after --apply or --undo
-// the reason says whether the entry was refused or failed.
-void print(const renamer::Entry& e, bool json, bool preview) {
-    if (json) {
-        print_json(e.path, e.new_name, renamer::status_name(e.status), e.reason);
-        return;
-    }
-    std::cout << e.path << '\t' << e.new_name;
-    if (e.status == renamer::Status::refused || e.status == renamer::Status::failed) {
-        std::cout << '\t';
-        if (!preview) std::cout << renamer::status_name(e.status) << ": ";
-        std::cout << e.reason;
-    }
-    std::cout << '\n';
-}
-
 bool all_fine(const std::vector<renamer::Entry>& entries) {
     return std::all_of(entries.begin(), entries.end(), [](const renamer::Entry& e) {
         return e.status == renamer::Status::rename || e.status == renamer::Status::done;
     });
+}
+
+cli::Output output_for(const Options& o, bool after_batch) {
+    const cli::Format format = o.quiet  ? cli::Format::none
+                               : o.json ? cli::Format::json
+                               : o.null ? cli::Format::null
+                                        : cli::Format::lines;
+    return cli::Output(format, after_batch);
+}
+
+// ---- progress ----
+
+cli::Progress progress;
+
+// Only for a person watching: never in a pipe or a file, nor with --quiet.
+cli::Progress progress_for(const Options& o) {
+    if (o.quiet || !isatty(STDERR_FILENO)) return cli::Progress();
+#ifdef RESHAPE_FAULT_HOOKS
+    // Test builds: a test cannot wait for a second to pass.
+    if (std::getenv("RESHAPE_TEST_PROGRESS_AT_ONCE")) return cli::Progress(&std::cerr, cli::steady_seconds, 0);
+#endif
+    return cli::Progress(&std::cerr);
+}
+
+// The progress line is erased before anything else is printed.
+void print(cli::Output& output) {
+    progress.finish();
+    output.write(std::cout);
 }
 
 // ---- the proposals ----
@@ -156,6 +158,7 @@ bool walk_failed = false;
 
 // A folder that cannot be read is named, never passed over in silence.
 void report_unreadable(const std::string& path, int error) {
+    progress.finish();
     std::cout.flush();
     std::cerr << "reshape: cannot read " << path << ": " << std::strerror(error) << "\n";
     walk_failed = true;
@@ -164,37 +167,28 @@ void report_unreadable(const std::string& path, int error) {
 // A name left alone because it does not fit the source format; --json
 // lists it with the status "skipped".
 struct Skipped {
-    std::size_t before;  // how many proposed requests come before it
     std::string path;
     std::string name;  // its "new" name: the name stays
     std::string reason;
 };
 
-// What is listed, in name order: the renames proposed, and the names
-// skipped among them.
+// What is listed: the renames proposed, and the names skipped.
 struct Proposals {
     std::vector<renamer::Request> requests;
     std::vector<Skipped> skipped;
 
     void append(Proposals&& more) {
-        for (Skipped& s : more.skipped) {
-            s.before += requests.size();
-            skipped.push_back(std::move(s));
-        }
+        for (Skipped& s : more.skipped) skipped.push_back(std::move(s));
         for (renamer::Request& r : more.requests) requests.push_back(std::move(r));
     }
 };
 
-// The planned or carried out `entries` of the proposed requests, with the
-// skipped names in their places.
-void print_proposals(const std::vector<Skipped>& skipped, const std::vector<renamer::Entry>& entries, bool json,
-                   bool preview) {
-    std::size_t next = 0;
-    for (const Skipped& s : skipped) {
-        for (; next < s.before; ++next) print(entries[next], json, preview);
-        print_json(s.path, s.name, "skipped", s.reason);
-    }
-    for (; next < entries.size(); ++next) print(entries[next], json, preview);
+// The planned or carried out `entries` of the proposed requests, and the
+// skipped names (the output puts them in their places).
+void add_proposals(cli::Output& output, const std::vector<Skipped>& skipped,
+                   const std::vector<renamer::Entry>& entries) {
+    output.add(entries);
+    for (const Skipped& s : skipped) output.add_skipped(s.path, s.name, s.reason);
 }
 
 // The renames the window would propose, one folder at a time: only names
@@ -205,6 +199,7 @@ void for_each_folder(const Options& o, const std::function<void(Proposals, const
     const wildcard::Pattern pattern(folderwalk::decode(o.pattern));
     const std::string top = o.folder;
     folderwalk::walk(top, [&](folderwalk::Directory& dir) {
+        progress.walked(dir.files.size() + dir.dirs.size());
         const std::string relative = folderwalk::relative_to(top, dir.path);
         const renamer::Listing listing({&dir.files, &dir.dirs});
         // The walk still needs the names of folders; those of files are ours to take.
@@ -219,8 +214,7 @@ void for_each_folder(const Options& o, const std::function<void(Proposals, const
             const reshaper::Transformer::Review proposal = transformer.review(decoded, o.folders);
             if (!proposal.fits) {
                 if (o.json)
-                    proposals.skipped.push_back(
-                        {proposals.requests.size(), relative.empty() ? name : relative + "/" + name, name, misfit});
+                    proposals.skipped.push_back({relative.empty() ? name : relative + "/" + name, name, misfit});
                 continue;
             }
             if (!fileitem::proposes_change(proposal.name, decoded)) continue;
@@ -258,6 +252,14 @@ void add_fault_hooks(renamer::Hooks& hooks) {
 void add_fault_hooks(renamer::Hooks&) {}
 #endif
 
+// Each step is one rename on disk; the steps before it are done.
+void count_renames(renamer::Hooks& hooks) {
+    hooks.before_step = [then = std::move(hooks.before_step)](std::size_t step) {
+        progress.renamed(step);
+        if (then) then(step);
+    };
+}
+
 // SIGINT and SIGTERM let the unit under way finish, then stop the batch.
 volatile sig_atomic_t stop_signal = 0;
 
@@ -270,6 +272,7 @@ renamer::Hooks batch_hooks() {
     renamer::Hooks hooks;
     hooks.stop_requested = [] { return stop_signal != 0; };
     add_fault_hooks(hooks);
+    count_renames(hooks);
     return hooks;
 }
 
@@ -296,7 +299,9 @@ int run_undo(const Options& o) {
         std::cerr << "reshape: nothing to undo in " << o.folder << "\n";
         return 1;
     }
-    for (const renamer::Entry& e : undone.entries) print(e, o.json, false);
+    cli::Output output = output_for(o, true);
+    output.add(undone.entries);
+    print(output);
     return finish(all_fine(undone.entries), "the names listed as done are back, the others are as they were");
 }
 
@@ -305,25 +310,29 @@ int run_undo(const Options& o) {
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);  // one line per entry: let the stream buffer them
     const Options o = parse_options(argc, argv);
+    progress = progress_for(o);
     if (o.undo) return run_undo(o);
     const reshaper::Transformer check(folderwalk::decode(o.source), folderwalk::decode(o.target));
     if (!check.validate().empty()) usage_error(utf8(check.validate()));
     bool fine = true;
     if (!o.apply) {
+        cli::Output output = output_for(o, false);
         for_each_folder(o, [&](Proposals proposals, const renamer::Listing& listing) {
             const renamer::Batch batch(o.folder, std::move(proposals.requests), renamer::default_journal_folder(),
                                        renamer::Batch::Use::preview_only, &listing);
-            print_proposals(proposals.skipped, batch.preview(), o.json, true);
+            add_proposals(output, proposals.skipped, batch.preview());
             fine = fine && all_fine(batch.preview());
         });
-        std::cout.flush();
+        print(output);
         return fine && !walk_failed ? 0 : 1;
     }
     Proposals all;
     for_each_folder(o, [&](Proposals proposals, const renamer::Listing&) { all.append(std::move(proposals)); });
     renamer::Batch batch(o.folder, std::move(all.requests));
     const std::vector<renamer::Entry> done = batch.apply(batch_hooks());
-    print_proposals(all.skipped, done, o.json, false);
+    cli::Output output = output_for(o, true);
+    add_proposals(output, all.skipped, done);
+    print(output);
     return finish(all_fine(done) && !walk_failed,
                   "the renames listed as done were carried out (reshape --undo takes them back)");
 }
