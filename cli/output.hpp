@@ -44,3 +44,16 @@ private:
 std::string json_string(const std::string& bytes);
 
 }  // namespace cli
+
+namespace renamer {
+struct BatchRecord;
+}
+
+namespace cli {
+
+// The batches of --history, newest first: tab-separated lines (number,
+// local time, state, renames done of planned, folder), JSON lines, or the
+// same fields each ended by a NUL.
+void write_history(std::ostream& out, const std::vector<renamer::BatchRecord>& batches, Format format);
+
+}  // namespace cli

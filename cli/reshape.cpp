@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -20,6 +22,7 @@
 #include "fileitem/rowlogic.hpp"
 #include "folderwalk/folderwalk.hpp"
 #include "renamer/engine.hpp"
+#include "renamer/history.hpp"
 #include "reshaper/transformer.hpp"
 #include "wildcard/wildcard.hpp"
 
@@ -28,6 +31,8 @@ namespace {
 // Fits 80 columns.
 const char* const USAGE =
     "usage: reshape [options] FOLDER\n"
+    "       reshape --undo [BATCH] [FOLDER]\n"
+    "       reshape --history [FOLDER]\n"
     "\n"
     "Shows the new names that the source and target formats give the files in\n"
     "FOLDER, sorted by path, and with --apply carries the renames out (--undo takes\n"
@@ -39,7 +44,9 @@ const char* const USAGE =
     "  -r, --recursive       also the folders below FOLDER\n"
     "  -d, --folders         rename folders instead of files\n"
     "      --apply           carry the renames out\n"
-    "      --undo            undo the most recent batch carried out in FOLDER\n"
+    "      --undo            undo the most recent batch carried out in FOLDER, or\n"
+    "                        the batch numbered BATCH (see --history)\n"
+    "      --history         list the batches kept (of FOLDER, or of all folders)\n"
     "      --json            one JSON object a line: path, new, status, reason\n"
     "  -0, --null            end each field (path, new name, reason) with a NUL\n"
     "  -q, --quiet           print no entries and no progress\n"
@@ -59,6 +66,8 @@ struct Options {
     bool folders = false;
     bool apply = false;
     bool undo = false;
+    bool history = false;
+    std::optional<std::uint64_t> batch;  // --undo BATCH
     bool json = false;
     bool null = false;
     bool quiet = false;
@@ -70,16 +79,26 @@ struct Options {
     std::exit(2);
 }
 
+bool is_folder(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool is_batch_number(const std::string& text) {
+    return !text.empty() && text.size() < 19 && std::all_of(text.begin(), text.end(), ::isdigit) && !is_folder(text);
+}
+
 // "--name=value" names the option "--name".
 std::string option_text(const std::string& arg) { return arg.substr(0, arg.find('=')); }
 
 Options parse_options(int argc, char** argv) {
-    enum { APPLY = 256, UNDO, JSON, VERSION };
+    enum { APPLY = 256, UNDO, HISTORY, JSON, VERSION };
     const option longs[] = {
         {"source", required_argument, nullptr, 's'}, {"target", required_argument, nullptr, 't'},
         {"pattern", required_argument, nullptr, 'p'}, {"recursive", no_argument, nullptr, 'r'},
         {"folders", no_argument, nullptr, 'd'},       {"apply", no_argument, nullptr, APPLY},
         {"undo", no_argument, nullptr, UNDO},         {"json", no_argument, nullptr, JSON},
+        {"history", no_argument, nullptr, HISTORY},
         {"null", no_argument, nullptr, '0'},          {"quiet", no_argument, nullptr, 'q'},
         {"help", no_argument, nullptr, 'h'},          {"version", no_argument, nullptr, VERSION},
         {nullptr, 0, nullptr, 0},
@@ -96,6 +115,7 @@ Options parse_options(int argc, char** argv) {
             case 'd': o.folders = true; break;
             case APPLY: o.apply = true; break;
             case UNDO: o.undo = true; break;
+            case HISTORY: o.history = true; break;
             case JSON: o.json = true; break;
             case '0': o.null = true; break;
             case 'q': o.quiet = true; break;
@@ -105,12 +125,23 @@ Options parse_options(int argc, char** argv) {
             default: usage_error("unknown option " + (optopt ? std::string("-") + char(optopt) : argv[optind - 1]));
         }
     }
-    if (o.apply && o.undo) usage_error("--apply and --undo do not go together");
+    std::vector<std::string> actions;
+    for (const auto& [given, name] : {std::pair{o.apply, "--apply"}, {o.undo, "--undo"}, {o.history, "--history"}})
+        if (given) actions.push_back(name);
+    if (actions.size() > 1) usage_error(actions[0] + " and " + actions[1] + " do not go together");
     if (o.json && o.null) usage_error("--json and --null do not go together");
-    if (optind != argc - 1) usage_error(optind == argc ? "no FOLDER given" : "only one FOLDER is taken");
-    o.folder = argv[optind];
-    struct stat st;
-    if (stat(o.folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) usage_error(o.folder + " is not a folder");
+    std::vector<std::string> positional(argv + optind, argv + argc);
+    // A number that names no folder is a batch (write ./12 for a folder "12").
+    if (o.undo && !positional.empty() && is_batch_number(positional[0])) {
+        o.batch = std::stoull(positional[0]);
+        positional.erase(positional.begin());
+    }
+    const bool folder_optional = o.history || o.batch;
+    if (positional.size() > 1) usage_error("only one FOLDER is taken");
+    if (positional.empty() && !folder_optional) usage_error("no FOLDER given");
+    if (positional.empty()) return o;
+    o.folder = positional[0];
+    if (!is_folder(o.folder)) usage_error(o.folder + " is not a folder");
     return o;
 }
 
@@ -288,15 +319,29 @@ int finish(bool fine, const char* what) {
     return fine ? 0 : 1;
 }
 
+// The folder of batch `sequence`, from its journal; "" when there is none.
+std::string folder_of_batch(std::uint64_t sequence) {
+    for (const renamer::BatchRecord& b : renamer::history(renamer::default_journal_folder(), "").batches)
+        if (b.sequence == sequence) return b.base;
+    return "";
+}
+
 int run_undo(const Options& o) {
-    const renamer::UndoResult undone =
-        renamer::undo_latest(o.folder, renamer::default_journal_folder(), batch_hooks());
+    renamer::UndoChoice choice;
+    choice.sequence = o.batch;
+    const std::string folder = o.folder.empty() ? folder_of_batch(*o.batch) : o.folder;
+    if (folder.empty()) {
+        std::cerr << "reshape: there is no batch " << *o.batch << "\n";
+        return 1;
+    }
+    const renamer::Hooks hooks = batch_hooks();
+    const renamer::UndoResult undone = renamer::undo_chosen(folder, renamer::default_journal_folder(), choice, &hooks);
     if (!undone.problem.empty()) {
         std::cerr << "reshape: " << undone.problem << "\n";
         return 1;
     }
     if (!undone.found) {
-        std::cerr << "reshape: nothing to undo in " << o.folder << "\n";
+        std::cerr << "reshape: nothing to undo in " << folder << "\n";
         return 1;
     }
     cli::Output output = output_for(o, true);
@@ -305,12 +350,30 @@ int run_undo(const Options& o) {
     return finish(all_fine(undone.entries), "the names listed as done are back, the others are as they were");
 }
 
+int run_history(const Options& o) {
+    const renamer::History found = renamer::history(renamer::default_journal_folder(), o.folder);
+    if (!found.problem.empty()) {
+        std::cerr << "reshape: " << found.problem << "\n";
+        return 1;
+    }
+    if (!o.quiet) cli::write_history(std::cout, found.batches, o.json ? cli::Format::json : o.null ? cli::Format::null : cli::Format::lines);
+    return 0;
+}
+
+// Journals of finished batches go after 90 days, beyond the newest 200.
+void prune_journals() {
+    const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+                         std::chrono::system_clock::now().time_since_epoch()).count();
+    renamer::prune(renamer::default_journal_folder(), renamer::PruneRule{}, now);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);  // one line per entry: let the stream buffer them
     const Options o = parse_options(argc, argv);
     progress = progress_for(o);
+    if (o.history) return run_history(o);
     if (o.undo) return run_undo(o);
     const reshaper::Transformer check(folderwalk::decode(o.source), folderwalk::decode(o.target));
     if (!check.validate().empty()) usage_error(utf8(check.validate()));
@@ -328,6 +391,7 @@ int main(int argc, char** argv) {
     }
     Proposals all;
     for_each_folder(o, [&](Proposals proposals, const renamer::Listing&) { all.append(std::move(proposals)); });
+    prune_journals();
     renamer::Batch batch(o.folder, std::move(all.requests));
     const std::vector<renamer::Entry> done = batch.apply(batch_hooks());
     cli::Output output = output_for(o, true);
