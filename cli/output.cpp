@@ -35,7 +35,18 @@ void Output::add(const renamer::Entry& e) {
 }
 
 void Output::add(const std::vector<renamer::Entry>& entries) {
+    rows_.reserve(rows_.size() + entries.size());
     for (const renamer::Entry& e : entries) add(e);
+}
+
+void Output::add(std::vector<renamer::Entry>&& entries) {
+    if (format_ == Format::none) return;
+    rows_.reserve(rows_.size() + entries.size());
+    for (renamer::Entry& e : entries) {
+        const bool refusal = e.status == renamer::Status::refused || e.status == renamer::Status::failed;
+        rows_.push_back({std::move(e.path), std::move(e.new_name), renamer::status_name(e.status),
+                         std::move(e.reason), refusal});
+    }
 }
 
 void Output::add_skipped(const std::string& path, const std::string& name, const std::string& reason) {

@@ -21,6 +21,7 @@ public:
 
     void add(const renamer::Entry& entry);
     void add(const std::vector<renamer::Entry>& entries);
+    void add(std::vector<renamer::Entry>&& entries);
     // A name left as it is; only JSON lists it, with the status "skipped".
     void add_skipped(const std::string& path, const std::string& name, const std::string& reason);
     void write(std::ostream& out);  // every entry added, sorted; then none is left

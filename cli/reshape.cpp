@@ -216,9 +216,8 @@ struct Proposals {
 
 // The planned or carried out `entries` of the proposed requests, and the
 // skipped names (the output puts them in their places).
-void add_proposals(cli::Output& output, const std::vector<Skipped>& skipped,
-                   const std::vector<renamer::Entry>& entries) {
-    output.add(entries);
+void add_proposals(cli::Output& output, const std::vector<Skipped>& skipped, std::vector<renamer::Entry> entries) {
+    output.add(std::move(entries));
     for (const Skipped& s : skipped) output.add_skipped(s.path, s.name, s.reason);
 }
 
@@ -381,10 +380,11 @@ int main(int argc, char** argv) {
     if (!o.apply) {
         cli::Output output = output_for(o, false);
         for_each_folder(o, [&](Proposals proposals, const renamer::Listing& listing) {
-            const renamer::Batch batch(o.folder, std::move(proposals.requests), renamer::default_journal_folder(),
-                                       renamer::Batch::Use::preview_only, &listing);
-            add_proposals(output, proposals.skipped, batch.preview());
-            fine = fine && all_fine(batch.preview());
+            renamer::Batch batch(o.folder, std::move(proposals.requests), renamer::default_journal_folder(),
+                                 renamer::Batch::Use::preview_only, &listing);
+            std::vector<renamer::Entry> entries = std::move(batch).take_preview();
+            fine = fine && all_fine(entries);
+            add_proposals(output, proposals.skipped, std::move(entries));
         });
         print(output);
         return fine && !walk_failed ? 0 : 1;
@@ -393,10 +393,11 @@ int main(int argc, char** argv) {
     for_each_folder(o, [&](Proposals proposals, const renamer::Listing&) { all.append(std::move(proposals)); });
     prune_journals();
     renamer::Batch batch(o.folder, std::move(all.requests));
-    const std::vector<renamer::Entry> done = batch.apply(batch_hooks());
+    std::vector<renamer::Entry> done = batch.apply(batch_hooks());
+    fine = all_fine(done);
     cli::Output output = output_for(o, true);
-    add_proposals(output, all.skipped, done);
+    add_proposals(output, all.skipped, std::move(done));
     print(output);
-    return finish(all_fine(done) && !walk_failed,
+    return finish(fine && !walk_failed,
                   "the renames listed as done were carried out (reshape --undo takes them back)");
 }
