@@ -63,6 +63,7 @@ class HistoryDialog(wx.Dialog):
                          style=wx.DEFAULT_DIALOG_STYLE | wx.RESIZE_BORDER)
         self.folder, self.history, self.take_back = folder, history, take_back
         self.batches = []
+        self.entries = []  # the chosen batch's (old path, new name), by old path
         sizer = wx.BoxSizer(wx.VERTICAL)
         self.every_folder = wx.CheckBox(self, label="Show the batches of every folder")
         self.every_folder.Bind(wx.EVT_CHECKBOX, lambda event: self.reload())
@@ -112,13 +113,13 @@ class HistoryDialog(wx.Dialog):
 
     def show_entries(self):
         batch = self.chosen()
+        self.entries = sorted(batch["entries"]) if batch else []
         if batch is None:
             self.entry_title.SetLabel("Choose a batch to see its renames.")
-            fill(self.entry_list, [])
         else:
             self.entry_title.SetLabel(f"Renames of batch {batch['batch']} ({batch['state']}); "
                                       f"choose files to undo only those:")
-            fill(self.entry_list, [entry_cells(entry) for entry in batch["entries"]])
+        fill(self.entry_list, [entry_cells(entry) for entry in self.entries])
         self.offer()
 
     def offer(self):
@@ -131,8 +132,7 @@ class HistoryDialog(wx.Dialog):
         batch = self.chosen()
         if batch is None:
             return
-        only = None if whole else [batch["entries"][row][0]
-                                   for row in selected_rows(self.entry_list)]
+        only = None if whole else [self.entries[row][0] for row in selected_rows(self.entry_list)]
         self.undo_batch.Disable()  # one undo at a time, also while the tree is read again
         self.undo_files.Disable()
         try:
