@@ -67,8 +67,8 @@ class HistoryDialog(wx.Dialog):
         sizer = wx.BoxSizer(wx.VERTICAL)
         self.every_folder = wx.CheckBox(self, label="Show the batches of every folder")
         self.every_folder.Bind(wx.EVT_CHECKBOX, lambda event: self.reload())
-        sizer.Add(wx.StaticText(self, label=readable(f"Batches renamed in {folder}, newest first:")),
-                  0, wx.ALL, 10)
+        self.heading = wx.StaticText(self, label="")
+        sizer.Add(self.heading, 0, wx.ALL, 10)
         sizer.Add(self.every_folder, 0, wx.LEFT | wx.RIGHT, 10)
         self.batch_list = make_list(self, BATCH_COLUMNS, wx.LC_SINGLE_SEL)
         self.batch_list.SetMinSize((740, 180))
@@ -103,7 +103,10 @@ class HistoryDialog(wx.Dialog):
 
     def reload(self, keep=None):
         """Reads the journal again; `keep` (a batch) stays selected."""
-        self.batches = self.history(None if self.every_folder.GetValue() else self.folder)
+        every = self.every_folder.GetValue()
+        self.heading.SetLabel(readable("Batches renamed in " + ("every folder" if every else self.folder)
+                                       + ", newest first:"))
+        self.batches = self.history(None if every else self.folder)
         fill(self.batch_list, [batch_cells(batch) for batch in self.batches])
         wanted = [i for i, batch in enumerate(self.batches)
                   if keep and (batch["folder"], batch["batch"]) == keep]

@@ -80,11 +80,13 @@ def shown_names():
 def test_the_folder_on_show_newest_first_or_every_folder(dialog, batches):
     frame, library, other, original = batches
     ids = [batch["batch"] for batch in renamer.history()]
+    assert dialog.heading.GetLabel() == f"Batches renamed in {library}, newest first:"
     assert batch_rows(dialog) == [
         [str(ids[0]), str(library), "1", "1", "done"],
         [str(ids[2]), str(library), "3", "3", "done"]]
     dialog.every_folder.SetValue(True)
     dialog.every_folder.ProcessEvent(wx.CommandEvent(wx.wxEVT_CHECKBOX))
+    assert dialog.heading.GetLabel() == "Batches renamed in every folder, newest first:"
     assert batch_rows(dialog) == [
         [str(ids[0]), str(library), "1", "1", "done"],
         [str(ids[1]), str(other), "1", "1", "done"],
