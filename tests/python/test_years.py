@@ -95,6 +95,18 @@ def test_debug_switch_is_off_during_the_search_and_restored(monkeypatch):
         years.debug = False
 
 
+@pytest.mark.parametrize("failure", [RuntimeError("printer broke"), KeyboardInterrupt()])
+def test_debug_switch_is_restored_when_the_search_fails(monkeypatch, failure):
+    def broken(*args):
+        raise failure
+
+    monkeypatch.setattr(years, "dprint", broken)
+    monkeypatch.setattr(years, "debug", "on")
+    with pytest.raises(type(failure)):
+        years.Chunk("Title - 1999").find_years()
+    assert years.debug == "on"
+
+
 def test_debug_lines_of_a_search(monkeypatch, raw):
     lines = Recorder()
     monkeypatch.setattr(years, "dprint", lines)
