@@ -5,9 +5,11 @@
 #include <getopt.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <chrono>
+#include <optional>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -15,19 +17,26 @@
 #include <string>
 #include <vector>
 
+#include "cli/output.hpp"
+#include "cli/progress.hpp"
 #include "fileitem/rowlogic.hpp"
 #include "folderwalk/folderwalk.hpp"
 #include "renamer/engine.hpp"
+#include "renamer/history.hpp"
 #include "reshaper/transformer.hpp"
 #include "wildcard/wildcard.hpp"
 
 namespace {
 
+// Fits 80 columns.
 const char* const USAGE =
     "usage: reshape [options] FOLDER\n"
+    "       reshape --undo [BATCH] [FOLDER]\n"
+    "       reshape --history [FOLDER]\n"
     "\n"
-    "Shows the new names that the source and target formats give the files in FOLDER,\n"
-    "and with --apply carries the renames out (--undo takes the last batch back).\n"
+    "Shows the new names that the source and target formats give the files in\n"
+    "FOLDER, sorted by path, and with --apply carries the renames out (--undo takes\n"
+    "the last batch back).\n"
     "\n"
     "  -s, --source FORMAT   layout of the current names (default \"a - b\")\n"
     "  -t, --target FORMAT   layout wanted (default \"b - a\")\n"
@@ -35,12 +44,19 @@ const char* const USAGE =
     "  -r, --recursive       also the folders below FOLDER\n"
     "  -d, --folders         rename folders instead of files\n"
     "      --apply           carry the renames out\n"
-    "      --undo            undo the most recent batch carried out in FOLDER\n"
+    "      --undo            undo the most recent batch carried out in FOLDER, or\n"
+    "                        the batch numbered BATCH (see --history)\n"
+    "      --history         list the batches kept (of FOLDER, or of all folders)\n"
     "      --json            one JSON object a line: path, new, status, reason\n"
+    "  -0, --null            end each field (path, new name, reason) with a NUL\n"
+    "  -q, --quiet           print no entries and no progress\n"
     "  -h, --help            show this help\n"
+    "      --version         show the version\n"
     "\n"
-    "Exit status: 0 when every rename was (or could be) done, 1 when any was refused or\n"
-    "failed, 2 for bad usage.\n";
+    "Exit status: 0 when every rename was (or could be) done, 1 when any was\n"
+    "refused or failed, a folder could not be read or there was nothing to undo,\n"
+    "2 for bad usage, 130 or 143 when SIGINT or SIGTERM stopped a batch.\n"
+    "Journals: $XDG_STATE_HOME/reshape (~/.local/state/reshape). See man reshape.\n";
 
 struct Options {
     std::string source = "a - b";
@@ -50,7 +66,11 @@ struct Options {
     bool folders = false;
     bool apply = false;
     bool undo = false;
+    bool history = false;
+    std::optional<std::uint64_t> batch;  // --undo BATCH
     bool json = false;
+    bool null = false;
+    bool quiet = false;
     std::string folder;
 };
 
@@ -59,22 +79,34 @@ struct Options {
     std::exit(2);
 }
 
+bool is_folder(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool is_batch_number(const std::string& text) {
+    return !text.empty() && text.size() < 19 && std::all_of(text.begin(), text.end(), ::isdigit) && !is_folder(text);
+}
+
 // "--name=value" names the option "--name".
 std::string option_text(const std::string& arg) { return arg.substr(0, arg.find('=')); }
 
 Options parse_options(int argc, char** argv) {
-    enum { APPLY = 256, UNDO, JSON };
+    enum { APPLY = 256, UNDO, HISTORY, JSON, VERSION };
     const option longs[] = {
         {"source", required_argument, nullptr, 's'}, {"target", required_argument, nullptr, 't'},
         {"pattern", required_argument, nullptr, 'p'}, {"recursive", no_argument, nullptr, 'r'},
         {"folders", no_argument, nullptr, 'd'},       {"apply", no_argument, nullptr, APPLY},
         {"undo", no_argument, nullptr, UNDO},         {"json", no_argument, nullptr, JSON},
-        {"help", no_argument, nullptr, 'h'},          {nullptr, 0, nullptr, 0},
+        {"history", no_argument, nullptr, HISTORY},
+        {"null", no_argument, nullptr, '0'},          {"quiet", no_argument, nullptr, 'q'},
+        {"help", no_argument, nullptr, 'h'},          {"version", no_argument, nullptr, VERSION},
+        {nullptr, 0, nullptr, 0},
     };
     Options o;
     opterr = 0;
     int c;
-    while ((c = getopt_long(argc, argv, ":s:t:p:rdh", longs, nullptr)) != -1) {
+    while ((c = getopt_long(argc, argv, ":s:t:p:rd0qh", longs, nullptr)) != -1) {
         switch (c) {
             case 's': o.source = optarg; break;
             case 't': o.target = optarg; break;
@@ -83,17 +115,33 @@ Options parse_options(int argc, char** argv) {
             case 'd': o.folders = true; break;
             case APPLY: o.apply = true; break;
             case UNDO: o.undo = true; break;
+            case HISTORY: o.history = true; break;
             case JSON: o.json = true; break;
+            case '0': o.null = true; break;
+            case 'q': o.quiet = true; break;
             case 'h': std::cout << USAGE; std::exit(0);
+            case VERSION: std::cout << "reshape " RESHAPE_VERSION "\n"; std::exit(0);
             case ':': usage_error("option " + option_text(argv[optind - 1]) + " needs a value");
             default: usage_error("unknown option " + (optopt ? std::string("-") + char(optopt) : argv[optind - 1]));
         }
     }
-    if (o.apply && o.undo) usage_error("--apply and --undo do not go together");
-    if (optind != argc - 1) usage_error(optind == argc ? "no FOLDER given" : "only one FOLDER is taken");
-    o.folder = argv[optind];
-    struct stat st;
-    if (stat(o.folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) usage_error(o.folder + " is not a folder");
+    std::vector<std::string> actions;
+    for (const auto& [given, name] : {std::pair{o.apply, "--apply"}, {o.undo, "--undo"}, {o.history, "--history"}})
+        if (given) actions.push_back(name);
+    if (actions.size() > 1) usage_error(actions[0] + " and " + actions[1] + " do not go together");
+    if (o.json && o.null) usage_error("--json and --null do not go together");
+    std::vector<std::string> positional(argv + optind, argv + argc);
+    // A number that names no folder is a batch (write ./12 for a folder "12").
+    if (o.undo && !positional.empty() && is_batch_number(positional[0])) {
+        o.batch = std::stoull(positional[0]);
+        positional.erase(positional.begin());
+    }
+    const bool folder_optional = o.history || o.batch;
+    if (positional.size() > 1) usage_error("only one FOLDER is taken");
+    if (positional.empty() && !folder_optional) usage_error("no FOLDER given");
+    if (positional.empty()) return o;
+    o.folder = positional[0];
+    if (!is_folder(o.folder)) usage_error(o.folder + " is not a folder");
     return o;
 }
 
@@ -101,53 +149,38 @@ Options parse_options(int argc, char** argv) {
 
 std::string utf8(std::u32string_view text) { return folderwalk::encode(text); }
 
-std::string json_string(const std::string& bytes) {
-    std::string out = "\"";
-    char escaped[8];
-    for (char32_t c : folderwalk::decode(bytes)) {
-        if (c == U'"' || c == U'\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c == U'\n') {
-            out += "\\n";
-        } else if (c == U'\t') {
-            out += "\\t";
-        } else if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF)) {
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-            out += escaped;
-        } else {
-            out += utf8(std::u32string(1, c));
-        }
-    }
-    return out + "\"";
-}
-
-void print_json(const std::string& path, const std::string& new_name, const char* status,
-                const std::string& reason) {
-    std::cout << "{\"path\": " << json_string(path) << ", \"new\": " << json_string(new_name)
-              << ", \"status\": \"" << status << "\", \"reason\": " << json_string(reason) << "}\n";
-}
-
-// A preview line ends in the reason of a refusal; after --apply or --undo
-// the reason says whether the entry was refused or failed.
-void print(const renamer::Entry& e, bool json, bool preview) {
-    if (json) {
-        print_json(e.path, e.new_name, renamer::status_name(e.status), e.reason);
-        return;
-    }
-    std::cout << e.path << '\t' << e.new_name;
-    if (e.status == renamer::Status::refused || e.status == renamer::Status::failed) {
-        std::cout << '\t';
-        if (!preview) std::cout << renamer::status_name(e.status) << ": ";
-        std::cout << e.reason;
-    }
-    std::cout << '\n';
-}
-
 bool all_fine(const std::vector<renamer::Entry>& entries) {
     return std::all_of(entries.begin(), entries.end(), [](const renamer::Entry& e) {
         return e.status == renamer::Status::rename || e.status == renamer::Status::done;
     });
+}
+
+cli::Output output_for(const Options& o, bool after_batch) {
+    const cli::Format format = o.quiet  ? cli::Format::none
+                               : o.json ? cli::Format::json
+                               : o.null ? cli::Format::null
+                                        : cli::Format::lines;
+    return cli::Output(format, after_batch);
+}
+
+// ---- progress ----
+
+cli::Progress progress;
+
+// Only for a person watching: never in a pipe or a file, nor with --quiet.
+cli::Progress progress_for(const Options& o) {
+    if (o.quiet || !isatty(STDERR_FILENO)) return cli::Progress();
+#ifdef RESHAPE_FAULT_HOOKS
+    // Test builds: a test cannot wait for a second to pass.
+    if (std::getenv("RESHAPE_TEST_PROGRESS_AT_ONCE")) return cli::Progress(&std::cerr, cli::steady_seconds, 0);
+#endif
+    return cli::Progress(&std::cerr);
+}
+
+// The progress line is erased before anything else is printed.
+void print(cli::Output& output) {
+    progress.finish();
+    output.write(std::cout);
 }
 
 // ---- the proposals ----
@@ -156,6 +189,7 @@ bool walk_failed = false;
 
 // A folder that cannot be read is named, never passed over in silence.
 void report_unreadable(const std::string& path, int error) {
+    progress.finish();
     std::cout.flush();
     std::cerr << "reshape: cannot read " << path << ": " << std::strerror(error) << "\n";
     walk_failed = true;
@@ -164,37 +198,27 @@ void report_unreadable(const std::string& path, int error) {
 // A name left alone because it does not fit the source format; --json
 // lists it with the status "skipped".
 struct Skipped {
-    std::size_t before;  // how many proposed requests come before it
     std::string path;
     std::string name;  // its "new" name: the name stays
     std::string reason;
 };
 
-// What is listed, in name order: the renames proposed, and the names
-// skipped among them.
+// What is listed: the renames proposed, and the names skipped.
 struct Proposals {
     std::vector<renamer::Request> requests;
     std::vector<Skipped> skipped;
 
     void append(Proposals&& more) {
-        for (Skipped& s : more.skipped) {
-            s.before += requests.size();
-            skipped.push_back(std::move(s));
-        }
+        for (Skipped& s : more.skipped) skipped.push_back(std::move(s));
         for (renamer::Request& r : more.requests) requests.push_back(std::move(r));
     }
 };
 
-// The planned or carried out `entries` of the proposed requests, with the
-// skipped names in their places.
-void print_proposals(const std::vector<Skipped>& skipped, const std::vector<renamer::Entry>& entries, bool json,
-                   bool preview) {
-    std::size_t next = 0;
-    for (const Skipped& s : skipped) {
-        for (; next < s.before; ++next) print(entries[next], json, preview);
-        print_json(s.path, s.name, "skipped", s.reason);
-    }
-    for (; next < entries.size(); ++next) print(entries[next], json, preview);
+// The planned or carried out `entries` of the proposed requests, and the
+// skipped names (the output puts them in their places).
+void add_proposals(cli::Output& output, const std::vector<Skipped>& skipped, std::vector<renamer::Entry> entries) {
+    output.add(std::move(entries));
+    for (const Skipped& s : skipped) output.add_skipped(s.path, s.name, s.reason);
 }
 
 // The renames the window would propose, one folder at a time: only names
@@ -205,6 +229,7 @@ void for_each_folder(const Options& o, const std::function<void(Proposals, const
     const wildcard::Pattern pattern(folderwalk::decode(o.pattern));
     const std::string top = o.folder;
     folderwalk::walk(top, [&](folderwalk::Directory& dir) {
+        progress.walked(dir.files.size() + dir.dirs.size());
         const std::string relative = folderwalk::relative_to(top, dir.path);
         const renamer::Listing listing({&dir.files, &dir.dirs});
         // The walk still needs the names of folders; those of files are ours to take.
@@ -219,8 +244,7 @@ void for_each_folder(const Options& o, const std::function<void(Proposals, const
             const reshaper::Transformer::Review proposal = transformer.review(decoded, o.folders);
             if (!proposal.fits) {
                 if (o.json)
-                    proposals.skipped.push_back(
-                        {proposals.requests.size(), relative.empty() ? name : relative + "/" + name, name, misfit});
+                    proposals.skipped.push_back({relative.empty() ? name : relative + "/" + name, name, misfit});
                 continue;
             }
             if (!fileitem::proposes_change(proposal.name, decoded)) continue;
@@ -258,6 +282,14 @@ void add_fault_hooks(renamer::Hooks& hooks) {
 void add_fault_hooks(renamer::Hooks&) {}
 #endif
 
+// Each step is one rename on disk; the steps before it are done.
+void count_renames(renamer::Hooks& hooks) {
+    hooks.before_step = [then = std::move(hooks.before_step)](std::size_t step) {
+        progress.renamed(step);
+        if (then) then(step);
+    };
+}
+
 // SIGINT and SIGTERM let the unit under way finish, then stop the batch.
 volatile sig_atomic_t stop_signal = 0;
 
@@ -270,6 +302,7 @@ renamer::Hooks batch_hooks() {
     renamer::Hooks hooks;
     hooks.stop_requested = [] { return stop_signal != 0; };
     add_fault_hooks(hooks);
+    count_renames(hooks);
     return hooks;
 }
 
@@ -285,19 +318,52 @@ int finish(bool fine, const char* what) {
     return fine ? 0 : 1;
 }
 
+// The folder of batch `sequence`, from its journal; "" when there is none.
+std::string folder_of_batch(std::uint64_t sequence) {
+    for (const renamer::BatchRecord& b : renamer::history(renamer::default_journal_folder(), "").batches)
+        if (b.sequence == sequence) return b.base;
+    return "";
+}
+
 int run_undo(const Options& o) {
-    const renamer::UndoResult undone =
-        renamer::undo_latest(o.folder, renamer::default_journal_folder(), batch_hooks());
+    renamer::UndoChoice choice;
+    choice.sequence = o.batch;
+    const std::string folder = o.folder.empty() ? folder_of_batch(*o.batch) : o.folder;
+    if (folder.empty()) {
+        std::cerr << "reshape: there is no batch " << *o.batch << "\n";
+        return 1;
+    }
+    const renamer::Hooks hooks = batch_hooks();
+    const renamer::UndoResult undone = renamer::undo_chosen(folder, renamer::default_journal_folder(), choice, &hooks);
     if (!undone.problem.empty()) {
         std::cerr << "reshape: " << undone.problem << "\n";
         return 1;
     }
     if (!undone.found) {
-        std::cerr << "reshape: nothing to undo in " << o.folder << "\n";
+        std::cerr << "reshape: nothing to undo in " << folder << "\n";
         return 1;
     }
-    for (const renamer::Entry& e : undone.entries) print(e, o.json, false);
+    cli::Output output = output_for(o, true);
+    output.add(undone.entries);
+    print(output);
     return finish(all_fine(undone.entries), "the names listed as done are back, the others are as they were");
+}
+
+int run_history(const Options& o) {
+    const renamer::History found = renamer::history(renamer::default_journal_folder(), o.folder);
+    if (!found.problem.empty()) {
+        std::cerr << "reshape: " << found.problem << "\n";
+        return 1;
+    }
+    if (!o.quiet) cli::write_history(std::cout, found.batches, o.json ? cli::Format::json : o.null ? cli::Format::null : cli::Format::lines);
+    return 0;
+}
+
+// Journals of finished batches go after 90 days, beyond the newest 200.
+void prune_journals() {
+    const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+                         std::chrono::system_clock::now().time_since_epoch()).count();
+    renamer::prune(renamer::default_journal_folder(), renamer::PruneRule{}, now);
 }
 
 }  // namespace
@@ -305,25 +371,33 @@ int run_undo(const Options& o) {
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);  // one line per entry: let the stream buffer them
     const Options o = parse_options(argc, argv);
+    progress = progress_for(o);
+    if (o.history) return run_history(o);
     if (o.undo) return run_undo(o);
     const reshaper::Transformer check(folderwalk::decode(o.source), folderwalk::decode(o.target));
     if (!check.validate().empty()) usage_error(utf8(check.validate()));
     bool fine = true;
     if (!o.apply) {
+        cli::Output output = output_for(o, false);
         for_each_folder(o, [&](Proposals proposals, const renamer::Listing& listing) {
-            const renamer::Batch batch(o.folder, std::move(proposals.requests), renamer::default_journal_folder(),
-                                       renamer::Batch::Use::preview_only, &listing);
-            print_proposals(proposals.skipped, batch.preview(), o.json, true);
-            fine = fine && all_fine(batch.preview());
+            renamer::Batch batch(o.folder, std::move(proposals.requests), renamer::default_journal_folder(),
+                                 renamer::Batch::Use::preview_only, &listing);
+            std::vector<renamer::Entry> entries = std::move(batch).take_preview();
+            fine = fine && all_fine(entries);
+            add_proposals(output, proposals.skipped, std::move(entries));
         });
-        std::cout.flush();
+        print(output);
         return fine && !walk_failed ? 0 : 1;
     }
     Proposals all;
     for_each_folder(o, [&](Proposals proposals, const renamer::Listing&) { all.append(std::move(proposals)); });
+    prune_journals();
     renamer::Batch batch(o.folder, std::move(all.requests));
-    const std::vector<renamer::Entry> done = batch.apply(batch_hooks());
-    print_proposals(all.skipped, done, o.json, false);
-    return finish(all_fine(done) && !walk_failed,
+    std::vector<renamer::Entry> done = batch.apply(batch_hooks());
+    fine = all_fine(done);
+    cli::Output output = output_for(o, true);
+    add_proposals(output, all.skipped, std::move(done));
+    print(output);
+    return finish(fine && !walk_failed,
                   "the renames listed as done were carried out (reshape --undo takes them back)");
 }

@@ -9,53 +9,27 @@ import os
 import wx
 
 import dirscan
+import fieldundo
 import fileitem
 import hostkit
 import renamer
+import windowfit
+from buildguard import BuildCancelled, BuildGuard
+from errorreport import HandlerErrors
+from listing import RenameDialog, UndoDialog, describe
 from preview import Preview
 from proposer import Proposer
+from readable import readable, show_rows_readably
 from rowplan import RowPlan
+from settingsreport import SettingsReport
 
-LISTED_AT_MOST = 25  # entries a report names before it says how many more
+STATUS_WIDTHS = [-1, 240]  # the message; what the frame is busy with
+BUILDING = "Reading the folder; Esc cancels"
+CANCELLED = "Cancelled: the folder was not read to the end (Refresh reads it again)"
 
 
 def location_of(cfg):
     return os.path.abspath(os.path.expanduser(str(cfg.location)))
-
-
-def describe(entries, status):
-    """Lines for the entries of one status, at most LISTED_AT_MOST of them."""
-    chosen = [e for e in entries if e["status"] == status]
-    lines = []
-    for entry in chosen[:LISTED_AT_MOST]:
-        line = f"{entry['path']}  \u2192  {entry['new']}"
-        lines.append(f"{line}: {entry['reason']}" if entry["reason"] else line)
-    if len(chosen) > LISTED_AT_MOST:
-        lines.append(f"... and {len(chosen) - LISTED_AT_MOST} more")
-    return lines
-
-
-class RenameDialog(wx.Dialog):
-    """Lists the renames of a plan, and what would be refused and why, and
-    asks for confirmation: OK carries them out."""
-
-    def __init__(self, parent, entries):
-        super().__init__(parent, title="Execute renames",
-                         style=wx.DEFAULT_DIALOG_STYLE | wx.RESIZE_BORDER)
-        to_do = sum(e["status"] == "rename" for e in entries)
-        refused = len(entries) - to_do
-        text = [f"Rename {to_do} of {len(entries)}:"] + describe(entries, "rename")
-        if refused:
-            text += ["", f"Refused ({refused}):"] + describe(entries, "refused")
-        sizer = wx.BoxSizer(wx.VERTICAL)
-        listing = wx.TextCtrl(self, value="\n".join(text), size=(640, 320),
-                              style=wx.TE_MULTILINE | wx.TE_READONLY | wx.TE_DONTWRAP)
-        sizer.Add(listing, 1, wx.EXPAND | wx.ALL, 10)
-        buttons = self.CreateStdDialogButtonSizer(wx.OK | wx.CANCEL)
-        if not to_do:
-            self.FindWindowById(wx.ID_OK).Disable()
-        sizer.Add(buttons, 0, wx.EXPAND | wx.ALL, 10)
-        self.SetSizerAndFit(sizer)
 
 
 class Basewindow(wx.Frame):
@@ -63,11 +37,16 @@ class Basewindow(wx.Frame):
         super().__init__(parent, title=title, size=size)
         self.transformclass = transformclass
         self.tree = None
+        self.guard = BuildGuard()
+        HandlerErrors(self)
+        self.settings = SettingsReport(self._tell_later)
+        self.settings.loaded(self.cfg)
         stored_size = getattr(self.cfg, "window_size", None)
         if isinstance(stored_size, list) and len(stored_size) == 2:
             self.SetSize(wx.Size(*stored_size))
 
-        self.CreateStatusBar()
+        self.CreateStatusBar(len(STATUS_WIDTHS))
+        self.SetStatusWidths(STATUS_WIDTHS)
         self._make_menus()
         container = wx.Panel(self)
         self.choices = choicespanel(container, self.cfg, self.refresh, self.execute,
@@ -89,8 +68,12 @@ class Basewindow(wx.Frame):
         layout.Add(wx.StaticLine(container), 0, wx.EXPAND)
         layout.Add(self.scroller, 1, wx.EXPAND)
         container.SetSizer(layout)
+        self.choices.cancel_button.Bind(wx.EVT_BUTTON, lambda event: self.cancel_build())
+        windowfit.let_fields_grow(self.choices)
+        windowfit.keep_strip_visible(self, self.choices)
         self.preview = Preview(self, (self.choices.source_ctrl, self.choices.target_ctrl))
         self.Bind(wx.EVT_CLOSE, self.on_close)
+        self.Bind(wx.EVT_CHAR_HOOK, self.on_key)
 
     # ---- menus ----
 
@@ -141,20 +124,51 @@ class Basewindow(wx.Frame):
 
     def update_title(self):
         stem = os.path.splitext(hostkit.scriptname())[0]
-        self.SetTitle(f"{stem} - {self.cfg.location}")
+        self.SetTitle(readable(f"{stem} - {self.cfg.location}"))
 
     def show_progress(self, message):
-        self.SetStatusText(message)
+        self.SetStatusText(readable(message or ""))
+
+    def _build_progress(self, message):
+        """The tree's progress callable: where a cancelled build ends."""
+        self.guard.check()
+        self.show_progress(message)
+
+    def on_key(self, event):
+        """Escape cancels a build; in a text field Ctrl+Z undoes the typing
+        there (and never reaches the menu's Undo, which changes the disk)."""
+        field = event.GetEventObject()
+        if event.GetKeyCode() == wx.WXK_ESCAPE and self.guard.running:
+            self.cancel_build()
+            return
+        if isinstance(field, wx.TextCtrl) and field.IsEditable():
+            if event.GetKeyCode() == ord("Z") and event.GetModifiers() == wx.MOD_CONTROL:
+                fieldundo.undo(field)
+                return
+            fieldundo.remember(field)
+        event.Skip()
+
+    def cancel_build(self):
+        self.guard.cancel()
 
     def on_open(self, event):
-        dialog = wx.DirDialog(self, "Choose the folder to rename in", location_of(self.cfg),
+        self.guard.when_idle(self._open)
+
+    def _open(self):
+        current = location_of(self.cfg)
+        dialog = wx.DirDialog(self, "Choose the folder to rename in", current,
                               wx.DD_DEFAULT_STYLE | wx.DD_DIR_MUST_EXIST)
         try:
             if dialog.ShowModal() != wx.ID_OK:
                 return
-            self.cfg.location = dialog.GetPath()
+            chosen = dialog.GetPath()
         finally:
             dialog.Destroy()
+        if not os.path.isdir(chosen):
+            self._tell(f"There is no folder {chosen}.\n\nStill working in {current}.",
+                       wx.ICON_WARNING)
+            return
+        self.cfg.location = chosen
         self.update_title()
         self.refresh()
 
@@ -168,27 +182,56 @@ class Basewindow(wx.Frame):
             pane.DestroyChildren()
 
     def refresh(self):
-        """New proposals: the formats and options as they are now, the folder from disk."""
+        """New proposals: the formats and options as they are now, the folder
+        from disk. Asked for during a build, it ends that build and starts
+        afresh; then the commands that waited for the build run."""
+        if self.guard.running:
+            self.guard.cancel(restart=True)
+            return
+        while not self.guard.run(self._build) and self.guard.restart_asked():
+            pass
+        self.guard.run_waiting()
+
+    def _build(self):
         self.choices.store_options()
         self.choices.on_refresh()
         transform = self.transformclass(self.cfg)
         problem = transform.validate()
         self.clear_tree()
+        self.choices.disable_execute()
         if problem:
             self.show_progress(problem)
             self._tell(problem, wx.ICON_WARNING)
             return
         proposer = Proposer(transform)
-        tree = dirscan.Filetree(self.left, self.right, self.sizer1, self.sizer2, self.cfg,
-                                proposer.propose, self.show_progress)
-        tree.build()
+        self._show_building(True)
+        try:
+            tree = dirscan.Filetree(self.left, self.right, self.sizer1, self.sizer2, self.cfg,
+                                    proposer.propose, self._build_progress)
+            tree.build()
+        except BaseException as error:
+            self.clear_tree()  # rows of a build that never ended are no tree
+            self.show_progress(CANCELLED if isinstance(error, BuildCancelled) else "")
+            raise
+        finally:
+            self._show_building(False)
         self.tree = tree
+        show_rows_readably(fileitem.nodes.values())  # before the preview takes the proposals
         self.preview.attach(tree, proposer)
         self._align_rows(tree)
         self.choices.pattern_ctrl.ChangeValue(self.cfg.pattern or "")
         self.choices.enable_execute()
-        self.menu_items["Undo last rename"].Enable(renamer.can_undo(tree.abslocation))
-        self.cfg.save()
+        self._offer_undo()
+        self.settings.save(self.cfg)
+
+    def _show_building(self, running):
+        self.SetStatusText(BUILDING if running else "", 1)
+        self.choices.cancel_button.Enable(running)
+
+    def _offer_undo(self):
+        """Undo is offered only when the latest batch changed something."""
+        location = self.tree.abslocation if self.tree else location_of(self.cfg)
+        self.menu_items["Undo last rename"].Enable(renamer.can_undo(location))
 
     def _align_rows(self, tree):
         """Gives each grid row the same height in both panes, so they stay level."""
@@ -209,26 +252,32 @@ class Basewindow(wx.Frame):
     # ---- selections ----
 
     def select(self, state):
-        if self.tree:
-            self.tree.set_all_checkboxes(state)
-            self.preview.recheck()
-            self.right.Refresh()
+        self.guard.when_idle(lambda: self._on_tree(lambda tree: tree.set_all_checkboxes(state)))
 
     def invert_selection(self):
-        if self.tree:
-            self.tree.invert_all_selections()
-            self.preview.recheck()
+        self.guard.when_idle(lambda: self._on_tree(lambda tree: tree.invert_all_selections()))
 
     def untick_all(self):
+        self.guard.when_idle(lambda: self._on_tree(lambda tree: tree.untick_all(),
+                                                   recheck=False))
+
+    def _on_tree(self, command, recheck=True):
         if self.tree:
-            self.tree.untick_all()
+            command(self.tree)
+            if recheck:
+                self.preview.recheck()
+            self.right.Refresh()
 
     # ---- renaming ----
 
     def _tell(self, text, icon=wx.ICON_INFORMATION):
-        dialog = wx.MessageDialog(self, text, hostkit.scriptname(), wx.OK | icon)
+        dialog = wx.MessageDialog(self, readable(text), hostkit.scriptname(), wx.OK | icon)
         dialog.ShowModal()
         dialog.Destroy()
+
+    def _tell_later(self, text, icon=wx.ICON_WARNING):
+        """From the event loop: for what is found before the window shows."""
+        wx.CallAfter(lambda: self and self._tell(text, icon))
 
     def _report(self, verb, results):
         done = sum(r["status"] == "done" for r in results)
@@ -246,8 +295,12 @@ class Basewindow(wx.Frame):
         self.show_progress(summary)
 
     def execute(self):
+        self.guard.when_idle(self._execute)
+
+    def _execute(self):
         """Shows what would be renamed and refused, and renames on confirmation."""
         if not self.tree:
+            self.show_progress("Nothing to rename: no folder has been read")
             return
         plan = RowPlan(self.tree.abslocation, self.tree.renames())
         if not plan.rows:
@@ -265,7 +318,24 @@ class Basewindow(wx.Frame):
         self._report("Renamed", results)
 
     def undo(self):
+        self.guard.when_idle(self._undo)
+
+    def _undo(self):
+        """Lists what undoing the latest batch would restore, and restores on
+        confirmation."""
         location = self.tree.abslocation if self.tree else location_of(self.cfg)
+        preview = renamer.undo_preview(location)
+        if preview is None:
+            self.show_progress("Nothing to undo in " + location)
+            self._offer_undo()
+            return
+        dialog = UndoDialog(self, location, preview)
+        try:
+            confirmed = dialog.ShowModal() == wx.ID_OK
+        finally:
+            dialog.Destroy()
+        if not confirmed:
+            return
         results = renamer.undo(location)
         if results is None:
             self.show_progress("Nothing to undo in " + location)
@@ -274,9 +344,12 @@ class Basewindow(wx.Frame):
         self._report("Restored", results)
 
     def on_close(self, event):
+        if self.guard.running and event.CanVeto():
+            # Quit ends the build first: its rows must not go while it runs.
+            event.Veto()
+            self.guard.cancel()
+            self.guard.when_idle(self.Close)
+            return
         self.cfg.window_size = list(self.GetSize())
-        try:
-            self.cfg.save()
-        except OSError as error:
-            print(f"reshaper: the settings could not be saved: {error}")
+        self.settings.save(self.cfg)
         self.Destroy()

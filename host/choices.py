@@ -14,6 +14,7 @@ FOLDERS_TIP = "Show folders only, and rename them, instead of files"
 RECURSIVE_TIP = "Show subfolders and the files within them too"
 REFRESH_TIP = "Work out the proposed names again (F5)"
 EXECUTE_TIP = "Rename the checked rows that carry a tick (Ctrl+E)"
+CANCEL_TIP = "Stop reading the folder (Esc)"
 
 
 class ChoicesPanel(wx.Panel):
@@ -44,11 +45,13 @@ class ChoicesPanel(wx.Panel):
         self.recursive_box.SetValue(bool(config.recursive))
         self.refresh_button = wx.Button(self, label="Refresh")
         self.execute_button = wx.Button(self, label="Execute")
+        self.cancel_button = wx.Button(self, label="Cancel")  # the frame binds it
         for widget, tip in ((label, PATTERN_TIP), (self.pattern_ctrl, PATTERN_TIP),
                             (self.folders_box, FOLDERS_TIP),
                             (self.recursive_box, RECURSIVE_TIP),
                             (self.refresh_button, REFRESH_TIP),
-                            (self.execute_button, EXECUTE_TIP)):
+                            (self.execute_button, EXECUTE_TIP),
+                            (self.cancel_button, CANCEL_TIP)):
             widget.SetToolTip(tip)
             row.Add(widget, 0, wx.ALL | wx.ALIGN_CENTER_VERTICAL, 5)
         self.main_sizer.Add(row, 0, wx.ALL, 0)
@@ -56,6 +59,7 @@ class ChoicesPanel(wx.Panel):
         self.targetformat = wx.TextCtrl(self)
         self.targetformat.Hide()
         self.execute_button.Disable()  # nothing proposed yet
+        self.cancel_button.Disable()  # enabled while the folder is being read
 
         self.pattern_ctrl.Bind(wx.EVT_TEXT_ENTER, lambda event: self.on_change())
         self.pattern_ctrl.Bind(wx.EVT_TEXT, lambda event: self.disable_execute())

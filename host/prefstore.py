@@ -1,7 +1,10 @@
 """Settings of the renamer, kept as JSON in the user's configuration folder.
 
 Loading never fails: a missing or damaged file gives the defaults with one
-warning line, and a damaged file is moved aside rather than overwritten.
+warning line, and a damaged file is moved aside rather than overwritten
+(when it cannot be moved, saving leaves it alone too). What the user should
+hear of (a damaged or unreadable file, a setting of the wrong type) is kept
+in `problems` for the window to show.
 Saving writes a temporary file beside the real one and renames it over,
 so the file on disk is always either the old settings or the new."""
 
@@ -34,6 +37,8 @@ class Config:
         object.__setattr__(self, "_values", dict(defaults))
         object.__setattr__(self, "reshape_names", {})
         object.__setattr__(self, "_path", os.path.join(config_folder(), cfgfile))
+        object.__setattr__(self, "problems", [])
+        object.__setattr__(self, "_left_in_place", False)
         self._load()
 
     def __getattr__(self, name):
@@ -46,7 +51,7 @@ class Config:
             raise AttributeError(f"no setting named {name!r}") from None
 
     def __setattr__(self, name, value):
-        if name == SECTION:
+        if name in (SECTION, "problems"):
             object.__setattr__(self, name, value)
         else:
             self._values[name] = value
@@ -59,16 +64,25 @@ class Config:
     def __repr__(self):
         return f"<Config {self._path!r} {self._values!r}>"
 
+    def _problem(self, text):
+        _warn(text)
+        self.problems.append(text)
+
     def _load(self):
         try:
             with open(self._path, encoding="utf-8") as handle:
                 stored = json.load(handle)
             if not isinstance(stored, dict):
                 raise ValueError("the file does not hold a mapping")
-        except FileNotFoundError:
+        except (FileNotFoundError, NotADirectoryError):
             _warn(f"no settings file {self._path} yet; using the defaults")
             return
-        except (OSError, ValueError) as error:
+        except OSError as error:  # there, but not to be read: left alone
+            object.__setattr__(self, "_left_in_place", True)
+            self._problem(f"the settings file {self._path} cannot be read "
+                          f"({error.strerror or error}); using the defaults")
+            return
+        except ValueError as error:
             self._set_aside(error)
             return
         section = stored.pop(SECTION, {})
@@ -79,7 +93,7 @@ class Config:
             if default is None or type(value) is type(default):
                 self._values[key] = value
             else:
-                _warn(f"setting {key!r} in {self._path} is not a {type(default).__name__}; "
+                self._problem(f"setting {key!r} in {self._path} is not a {type(default).__name__}; "
                       f"using the default {default!r}")
 
     def _set_aside(self, error):
@@ -87,12 +101,16 @@ class Config:
         try:
             os.replace(self._path, kept)
         except OSError:
-            kept = self._path  # could not move it: leave it where it is
-        _warn(f"settings file {self._path} is damaged ({error}); using the defaults, "
+            kept = self._path  # could not move it: leave it where it is, unsaved over
+            object.__setattr__(self, "_left_in_place", True)
+        self._problem(f"settings file {self._path} is damaged ({error}); using the defaults, "
               f"the damaged file is kept as {kept}")
 
     def save(self):
         """Write the settings atomically; an error leaves the old file intact."""
+        if self._left_in_place:
+            raise PermissionError(f"the settings are not saved, so as not to overwrite "
+                                  f"{self._path}, which could not be read or moved aside")
         data = dict(self._values)
         data[SECTION] = dict(self.reshape_names)
         folder = os.path.dirname(self._path)

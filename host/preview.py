@@ -17,6 +17,7 @@ import wx
 import fileitem
 import rowmarks
 from proposer import Proposer
+from readable import readable
 from rowplan import RowPlan
 
 TYPING_PAUSE_MS = 150
@@ -121,9 +122,10 @@ class Preview:
             if row.edited:
                 continue
             proposal, misfit = proposer.review(row)
-            if proposal != row.machine:
-                row.machine = proposal
-                row.proposed.ChangeValue(proposal)  # no text event: this is no hand edit
+            shown = readable(proposal)
+            if shown != row.machine:
+                row.machine = shown
+                row.proposed.ChangeValue(shown)  # no text event: this is no hand edit
                 row.ticked = bool(proposal) and proposal != row.name
                 row.tick.SetValue(TICK_MARK if row.ticked else NO_TICK)
             rowmarks.set_marks(row, misfit=misfit)

@@ -5,6 +5,7 @@ exactly one that Execute would refuse."""
 import os
 
 import renamer
+from readable import newname_of
 
 
 class RowPlan:
@@ -12,7 +13,8 @@ class RowPlan:
 
     def __init__(self, base, rows):
         self.rows = list(rows)
-        self._plan = renamer.plan(base, [(os.sep.join(row.branch[1:]), row.newname) for row in self.rows])
+        pairs = [(os.sep.join(row.branch[1:]), newname_of(row)) for row in self.rows]
+        self._plan = renamer.plan(base, pairs)
         self.entries = self._plan.entries
 
     def refusals(self):

@@ -74,6 +74,11 @@ const std::vector<Entry>& Batch::preview() const {
     return *preview_;
 }
 
+std::vector<Entry> Batch::take_preview() && {
+    preview();
+    return std::move(*preview_);
+}
+
 std::vector<Entry> Batch::apply(const Hooks& hooks) {
     if (use_ == Use::preview_only) throw std::logic_error("a batch made for a preview only is applied");
     if (!refusal_.empty()) return preview();

@@ -44,6 +44,10 @@ public:
     // planned against the disk as it is at the first call.
     const std::vector<Entry>& preview() const;
 
+    // The preview, handed over to a caller that will show it and be done
+    // with the batch.
+    std::vector<Entry> take_preview() &&;
+
     // Plans (again, after a preview: an entry that changed since is
     // refused), journals the plan and carries it out. Every request comes
     // back as done, refused or failed; a failed chain or cycle is rolled back.

@@ -180,24 +180,25 @@ UndoResult undo_chosen(const std::string& base, const std::string& journal_folde
     Plan plan = make_plan(input);
     result.entries = entries_of(target->plan.requests, std::move(plan.verdicts));
     word_for_undo(result.entries);
+    if (hooks) Executor(root, plan.steps, nullptr, *hooks).run_all(plan.journaled, result.entries);
+    result.entries.insert(result.entries.end(), target->plan.settled.begin(), target->plan.settled.end());
     if (hooks) {
-        Executor(root, plan.steps, nullptr, *hooks).run_all(plan.journaled, result.entries);
         // Refused entries stay as they are for good, and the next undo goes
         // to the batch before; but a failure may pass, and an entry waiting
-        // at a temporary name must stay within reach of the next undo.
-        // Some of the entries only: the rest are still to be taken back.
-        const bool settled = !choice.only && std::none_of(result.entries.begin(), result.entries.end(), [](const Entry& e) {
-            return e.status == Status::failed || (e.status != Status::done && is_parked(e.path));
-        });
-        if (settled) {
-            const std::size_t kept = std::count_if(result.entries.begin(), result.entries.end(),
-                                                   [](const Entry& e) { return e.status != Status::done; }) +
-                                     std::count_if(target->plan.settled.begin(), target->plan.settled.end(),
-                                                   [](const Entry& e) { return e.status != Status::done; });
-            AppendFile(store->folder(), target->name).append(undone_line(kept));
+        // at a temporary name must stay within reach of the next undo. Some
+        // of the entries only: the rest are still to be taken back. A batch
+        // chosen by its number stays open while anything was refused: the
+        // later batches that moved its entries may be undone first.
+        const bool chosen = choice.sequence.has_value();
+        const auto open = [chosen](const Entry& e) {
+            return e.status == Status::failed || (e.status != Status::done && (chosen || is_parked(e.path)));
+        };
+        if (!choice.only && std::none_of(result.entries.begin(), result.entries.end(), open)) {
+            const auto kept = std::count_if(result.entries.begin(), result.entries.end(),
+                                            [](const Entry& e) { return e.status != Status::done; });
+            AppendFile(store->folder(), target->name).append(undone_line(static_cast<std::size_t>(kept)));
         }
     }
-    result.entries.insert(result.entries.end(), target->plan.settled.begin(), target->plan.settled.end());
     return result;
 }
 

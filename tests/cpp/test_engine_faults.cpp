@@ -79,6 +79,15 @@ std::vector<Scenario> scenarios() {
     };
 }
 
+// The process dies before step `at`, as by a power cut or kill -9.
+renamer::Hooks killed_before(std::size_t at) {
+    renamer::Hooks hooks;
+    hooks.before_step = [at](std::size_t step) {
+        if (step == at) raise(SIGKILL);
+    };
+    return hooks;
+}
+
 class Faults : public ::testing::TestWithParam<Scenario> {
 protected:
     // Lays the scenario out in fresh folders.
@@ -142,13 +151,7 @@ TEST_P(Faults, AKillAtAnyStepLosesNothingAndUndoTakesItBack) {
         const std::string when = "kill at step " + std::to_string(at);
         const auto f = fresh();
         const disktree::Snapshot before = snapshot(f->base());
-        const int status = in_child([&] {
-            renamer::Hooks hooks;
-            hooks.before_step = [at](std::size_t step) {
-                if (step == at) raise(SIGKILL);
-            };
-            batch(*f).apply(hooks);
-        });
+        const int status = in_child([&] { batch(*f).apply(killed_before(at)); });
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << when;
         EXPECT_EQ(disktree::contents(snapshot(f->base())), disktree::contents(before)) << when;
         if (at == 0) {
@@ -172,13 +175,7 @@ TEST_P(Faults, AnUndoKilledAtAnyStepIsFinishedByTheNext) {
         const auto f = fresh();
         const disktree::Snapshot before = snapshot(f->base());
         batch(*f).apply();
-        const int status = in_child([&] {
-            renamer::Hooks hooks;
-            hooks.before_step = [at](std::size_t step) {
-                if (step == at) raise(SIGKILL);
-            };
-            renamer::undo_latest(f->base(), f->journals(), hooks);
-        });
+        const int status = in_child([&] { renamer::undo_latest(f->base(), f->journals(), killed_before(at)); });
         ASSERT_TRUE(WIFSIGNALED(status)) << when;
         EXPECT_EQ(disktree::contents(snapshot(f->base())), disktree::contents(before)) << when;
         const renamer::UndoResult undone = renamer::undo_latest(f->base(), f->journals());

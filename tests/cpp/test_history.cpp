@@ -56,8 +56,19 @@ TEST(History, AnOlderBatchIsTakenBackPastWhatALaterOneMoved) {
     EXPECT_EQ(undone.entries[1].status, Status::refused);
     EXPECT_EQ(undone.entries[1].reason, "b has changed since the batch");
     EXPECT_EQ(snapshot(f.base()), (disktree::Snapshot{{"e", "contents of a"}, {"c", "contents of c"}}));
+    // The batch stays open: once the later one is undone, the rest comes back.
     EXPECT_EQ(states(renamer::history(f.journals(), f.base())),
-              (std::vector<std::pair<std::uint64_t, std::string>>{{2, "done"}, {1, "partly undone"}}));
+              (std::vector<std::pair<std::uint64_t, std::string>>{{2, "done"}, {1, "done"}}));
+    renamer::undo_latest(f.base(), f.journals());
+    const renamer::UndoResult rest = renamer::undo_chosen(f.base(), f.journals(), first, &none);
+    ASSERT_EQ(rest.entries.size(), 2u);
+    EXPECT_EQ(rest.entries[0].path, "b");
+    EXPECT_EQ(rest.entries[0].status, Status::done);
+    EXPECT_EQ(rest.entries[1].path, "d");
+    EXPECT_EQ(rest.entries[1].status, Status::done);  // back already
+    EXPECT_EQ(snapshot(f.base()), (disktree::Snapshot{{"a", "contents of a"}, {"c", "contents of c"}}));
+    EXPECT_EQ(states(renamer::history(f.journals(), f.base())),
+              (std::vector<std::pair<std::uint64_t, std::string>>{{2, "undone"}, {1, "undone"}}));
     EXPECT_EQ(renamer::undo_chosen(f.base(), f.journals(), first, &none).problem, "batch 1 is undone already");
     first.sequence = 9;
     EXPECT_EQ(renamer::undo_chosen(f.base(), f.journals(), first, &none).problem,

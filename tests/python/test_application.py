@@ -9,49 +9,10 @@ import basewindow
 import hostkit
 import reshaper
 from disktree import make, moved, snapshot
-from fakes import ModalDialog, Recorder
+from appwindow import Confirming, FakeMessageDialog, window  # noqa: F401  (a fixture)
+from fakes import Recorder
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-
-
-class FakeMessageDialog(ModalDialog):
-    made = []
-
-    @classmethod
-    def shown(cls):
-        return [{"message": m, "caption": c, "style": s[0] if s else wx.OK}
-                for _, m, c, *s in cls.made]
-
-
-class Confirming(ModalDialog):
-    """Stands in for the rename dialog and answers it."""
-    made = []
-
-    @classmethod
-    def listed(cls):
-        return [entries for _, entries in cls.made]
-
-
-@pytest.fixture
-def window(tmp_path, monkeypatch):
-    monkeypatch.setenv("XDG_CONFIG_HOME", str(tmp_path / "config"))
-    monkeypatch.setenv("XDG_STATE_HOME", str(tmp_path / "state"))
-    monkeypatch.setattr(hostkit, "scriptname", lambda: "tool.py")
-    monkeypatch.setattr(wx, "MessageDialog", FakeMessageDialog)
-    monkeypatch.setattr(basewindow, "RenameDialog", Confirming)
-    monkeypatch.setattr(reshaper, "dprint", Recorder())
-    FakeMessageDialog.made, Confirming.made, Confirming.answer = [], [], wx.ID_OK
-    frames = []
-
-    def open_window():
-        frame = reshaper.Reshaper(None)
-        frames.append(frame)
-        return frame
-    yield open_window
-    for frame in frames:
-        if frame:
-            frame.Destroy()
-    wx.SafeYield()
 
 
 def test_title_configuration_and_size(window, tmp_path):

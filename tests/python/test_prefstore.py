@@ -91,3 +91,38 @@ def test_relative_xdg_folder_is_ignored(tmp_path, monkeypatch):
     monkeypatch.setenv("XDG_CONFIG_HOME", "relative")
     monkeypatch.setenv("HOME", str(tmp_path))
     assert prefstore.config_folder() == str(tmp_path / ".config")
+
+
+@pytest.mark.parametrize("content, told", [
+    (None, []),  # no file yet: nothing for the user to hear of
+    ('{"location": "/x"}', []),
+    ("{not json", ["is damaged"]),
+    ('{"folders": "yes"}', ["'folders'", "is not a bool"]),
+])
+def test_problems_the_window_shows(folder, content, told):
+    if content is not None:
+        (folder / "tool.json").write_text(content)
+    cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")
+    assert len(cfg.problems) == (1 if told else 0)
+    assert all(part in cfg.problems[0] for part in told) if told else True
+
+
+def test_a_settings_file_that_cannot_be_read_is_never_overwritten(folder):
+    (folder / "tool.json").mkdir()  # there, but no file to read
+    (folder / "tool.json" / "inside").write_text("kept")
+    cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")
+    assert cfg.location == "~"
+    assert len(cfg.problems) == 1 and "cannot be read" in cfg.problems[0]
+    with pytest.raises(PermissionError):
+        cfg.save()
+    assert sorted(os.listdir(folder)) == ["tool.json"]
+    assert (folder / "tool.json" / "inside").read_text() == "kept"
+
+
+def test_a_settings_folder_under_a_file_gives_the_defaults(tmp_path, monkeypatch):
+    (tmp_path / "file").write_text("")
+    monkeypatch.setenv("XDG_CONFIG_HOME", str(tmp_path / "file" / "config"))
+    cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")
+    assert cfg.problems == [] and cfg.location == "~"
+    with pytest.raises(OSError):
+        cfg.save()

@@ -327,3 +327,34 @@ def test_a_journal_folder_that_is_a_file(folder, tmp_path):
     assert snapshot(folder) == before
     code, _, err = reshape("--undo", folder)
     assert (code, err) == (1, f"reshape: the journal folder {tmp_path}/state/reshape is not a folder\n")
+
+
+def test_history_and_undo_of_a_chosen_batch(folder):
+    before = snapshot(folder)
+    reshape("--apply", "-p", "Lee*", folder)
+    reshape("--apply", "-p", "Notes*", "-t", "b (a)", folder)
+    code, out, _ = reshape("--history", folder)
+    assert code == 0
+    assert [(line[0], line[2], line[3], line[4]) for line in lines(out)] == [
+        ("2", "done", "2 of 2", str(folder)), ("1", "done", "1 of 1", str(folder))]
+    code, out, _ = reshape("--history", "--json")
+    assert [json.loads(line)["batch"] for line in out.splitlines()] == [2, 1]
+    # Batch 1's only file was renamed again by batch 2: refused, and said why.
+    code, out, _ = reshape("--undo", "1")
+    assert code == 1
+    assert lines(out) == [["Notes - Lee.txt", "Lee - Notes.txt",
+                           "refused: Notes - Lee.txt has changed since the batch"]]
+    assert reshape("--undo", "2")[0] == 0
+    assert reshape("--undo", "1", folder)[0] == 0
+    assert snapshot(folder) == before
+    assert reshape("--undo", "1") == (1, "", "reshape: batch 1 is undone already\n")
+    assert reshape("--undo", "9") == (1, "", "reshape: there is no batch 9\n")
+
+
+@pytest.mark.parametrize("args, message", [
+    (["--undo", "--history", "."], "--undo and --history do not go together"),
+    (["--history", "a", "b"], "only one FOLDER is taken"),
+    (["--undo"], "no FOLDER given"),
+])
+def test_history_usage(args, message):
+    assert reshape(*args) == (2, "", f"reshape: {message} (see reshape --help)\n")

@@ -1,0 +1,77 @@
+"""Dialogs that list what a batch will do to the disk and act only on OK:
+the renames of Execute and the restorations of Undo."""
+
+import os
+
+import wx
+
+from readable import readable
+
+LISTED_AT_MOST = 25  # entries a report names before it says how many more
+
+
+def rename_line(entry):
+    return f"{entry['path']}  \u2192  {entry['new']}"
+
+
+def restore_line(entry):
+    """The old name first: "old ← new", both relative to the folder."""
+    old = os.path.join(os.path.dirname(entry["path"]), entry["new"])
+    return f"{old}  \u2190  {entry['path']}"
+
+
+def describe(entries, status, line_of=rename_line):
+    """Lines for the entries of one status, at most LISTED_AT_MOST of them."""
+    chosen = [e for e in entries if e["status"] == status]
+    lines = []
+    for entry in chosen[:LISTED_AT_MOST]:
+        line = line_of(entry)
+        lines.append(f"{line}: {entry['reason']}" if entry["reason"] else line)
+    if len(chosen) > LISTED_AT_MOST:
+        lines.append(f"... and {len(chosen) - LISTED_AT_MOST} more")
+    return [readable(line) for line in lines]
+
+
+class ListingDialog(wx.Dialog):
+    """A read-only listing with OK and Cancel; OK is off when there is
+    nothing to carry out."""
+
+    def __init__(self, parent, title, lines, actionable):
+        super().__init__(parent, title=title,
+                         style=wx.DEFAULT_DIALOG_STYLE | wx.RESIZE_BORDER)
+        sizer = wx.BoxSizer(wx.VERTICAL)
+        listing = wx.TextCtrl(self, value="\n".join(lines), size=(640, 320),
+                              style=wx.TE_MULTILINE | wx.TE_READONLY | wx.TE_DONTWRAP)
+        sizer.Add(listing, 1, wx.EXPAND | wx.ALL, 10)
+        buttons = self.CreateStdDialogButtonSizer(wx.OK | wx.CANCEL)
+        if not actionable:
+            self.FindWindowById(wx.ID_OK).Disable()
+        sizer.Add(buttons, 0, wx.EXPAND | wx.ALL, 10)
+        self.SetSizerAndFit(sizer)
+
+
+def with_refusals(head, entries, line_of):
+    to_do = sum(e["status"] == "rename" for e in entries)
+    refused = len(entries) - to_do
+    lines = [head(to_do)] + describe(entries, "rename", line_of)
+    if refused:
+        lines += ["", f"Refused ({refused}):"] + describe(entries, "refused", line_of)
+    return to_do, lines
+
+
+class RenameDialog(ListingDialog):
+    """The renames of a plan, and what would be refused and why."""
+
+    def __init__(self, parent, entries):
+        to_do, lines = with_refusals(lambda n: f"Rename {n} of {len(entries)}:", entries,
+                                     rename_line)
+        super().__init__(parent, "Execute renames", lines, to_do > 0)
+
+
+class UndoDialog(ListingDialog):
+    """What undoing the latest batch of `folder` would restore, and refuse."""
+
+    def __init__(self, parent, folder, entries):
+        to_do, lines = with_refusals(lambda n: readable(f"Restore {n} names in {folder}:"),
+                                     entries, restore_line)
+        super().__init__(parent, "Undo last rename", lines, to_do > 0)

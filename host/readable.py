@@ -1,0 +1,49 @@
+"""Names that are not valid UTF-8, shown readably and renamed exactly.
+
+Python hands such names over with each undecodable byte as a lone
+surrogate (U+DC80..U+DCFF); the toolkit cannot show those and blanks the
+whole text. On screen each such byte is written \\xNN instead, and `exact`
+turns that spelling back into the byte for the rename."""
+
+import re
+
+_UNDECODABLE = re.compile("[\udc80-\udcff]")
+_OTHER_SURROGATE = re.compile("[\ud800-\udfff]")
+_WRITTEN_BYTE = re.compile(r"\\x([89a-fA-F][0-9a-fA-F])")
+
+
+def has_undecodable(text):
+    return _OTHER_SURROGATE.search(text) is not None
+
+
+def readable(text):
+    """`text` as the toolkit can show it: undecodable bytes as \\xNN, any
+    other lone surrogate as U+FFFD."""
+    text = _UNDECODABLE.sub(lambda m: f"\\x{ord(m.group()) - 0xDC00:02x}", text)
+    return _OTHER_SURROGATE.sub("\ufffd", text)
+
+
+def exact(text):
+    """The inverse of `readable` for undecodable bytes: \\xNN (NN from 80
+    to ff) becomes the byte again. Only for text that was shown through
+    `readable`: elsewhere a name may well hold those four characters."""
+    return _WRITTEN_BYTE.sub(lambda m: chr(0xDC00 + int(m.group(1), 16)), text)
+
+
+def show_rows_readably(rows):
+    """Rewrites the name and the proposal of every row that holds an
+    undecodable byte, and marks the row `shown_readably`: `newname_of` must
+    turn its proposal back before a rename. The proposal is changed without
+    an event, so its tick stays as the tree worked it out."""
+    for row in rows:
+        proposal = row.proposed.GetValue()
+        if has_undecodable(row.name) or has_undecodable(proposal):
+            row.checkbox.SetLabel(readable(row.name))
+            row.proposed.ChangeValue(readable(proposal))
+            row.shown_readably = True
+
+
+def newname_of(row):
+    """The new name a row's rename uses: its exact bytes."""
+    shown = row.newname
+    return exact(shown) if getattr(row, "shown_readably", False) else shown

@@ -1,0 +1,160 @@
+"""Every error reaches the window: names that are not valid UTF-8, trouble
+with the settings file, exceptions in handlers, a folder that is not
+there."""
+
+import os
+
+import pytest
+import wx
+
+import fileitem
+import listing
+import renamer
+from appwindow import Confirming, FakeDirDialog, FakeMessageDialog, window  # noqa: F401
+from disktree import make, moved, snapshot
+from readable import exact, readable
+
+BAD = os.fsdecode(b"Bad\xff\xfeName - x.txt")  # undecodable bytes as lone surrogates
+
+
+def open_on(window, folder):
+    frame = window()
+    frame.cfg.location = str(folder)
+    frame.choices.folders_box.SetValue(False)
+    frame.refresh()
+    return frame
+
+
+def errors_shown():
+    return [d["message"] for d in FakeMessageDialog.shown() if d["style"] & wx.ICON_ERROR]
+
+
+@pytest.mark.parametrize("text, shown", [
+    ("plain", "plain"),
+    (BAD, "Bad\\xff\\xfeName - x.txt"),
+    ("lone \ud800 surrogate", "lone \ufffd surrogate"),
+    ("C:\\x41 stays", "C:\\x41 stays"),  # only bytes 80..ff are written so
+])
+def test_readable_and_back(text, shown):
+    assert readable(text) == shown
+    if "\ud800" not in text:
+        assert exact(readable(text)) == text
+
+
+def test_a_name_that_is_not_utf8_is_shown_readably_and_renamed_exactly(window, tmp_path):
+    folder = tmp_path / "library"
+    make(folder, ["Lee - Notes.txt"])
+    with open(os.path.join(os.fsencode(folder), os.fsencode(BAD)), "w") as handle:
+        handle.write("contents of the bad name")
+    before = snapshot(folder)
+    frame = open_on(window, folder)
+    by_label = {row.checkbox.GetLabel(): row for row in fileitem.nodes.values()}
+    row = by_label["Bad\\xff\\xfeName - x.txt"]
+    assert row.proposed.GetValue() == "x - Bad\\xff\\xfeName.txt"
+    assert row.tick.GetValue() == "\u221a"
+    frame.select(wx.CHK_CHECKED)
+    frame.execute()
+    assert {(e["path"], e["new"]) for e in Confirming.listed()[-1]} == {
+        (BAD, os.fsdecode(b"x - Bad\xff\xfeName.txt")), ("Lee - Notes.txt", "Notes - Lee.txt")}
+    assert snapshot(folder) == moved(before, {BAD: os.fsdecode(b"x - Bad\xff\xfeName.txt"),
+                                              "Lee - Notes.txt": "Notes - Lee.txt"})
+    assert os.fsencode("x - Bad\udcff\udcfeName.txt") in os.listdir(os.fsencode(folder))
+
+
+def test_an_edited_proposal_keeps_the_bytes_it_shows_as_escapes(window, tmp_path):
+    folder = tmp_path / "library"
+    folder.mkdir()
+    with open(os.path.join(os.fsencode(folder), os.fsencode(BAD)), "w") as handle:
+        handle.write("contents")
+    frame = open_on(window, folder)
+    row = list(fileitem.nodes.values())[0]
+    row.proposed.SetValue("y - Bad\\xff\\xfeName.txt")
+    frame.select(wx.CHK_CHECKED)
+    frame.execute()
+    assert os.listdir(os.fsencode(folder)) == [b"y - Bad\xff\xfeName.txt"]
+
+
+def test_listings_and_messages_show_bad_bytes_readably(window):
+    frame = window()
+    entries = [{"path": BAD, "new": "new.txt", "status": "rename", "reason": ""}]
+    assert listing.describe(entries, "rename") == ["Bad\\xff\\xfeName - x.txt  \u2192  new.txt"]
+    frame.show_progress("Processing " + BAD)
+    assert frame.GetStatusBar().GetStatusText() == "Processing Bad\\xff\\xfeName - x.txt"
+    frame._tell("Cannot rename " + BAD)
+    assert FakeMessageDialog.shown()[-1]["message"] == "Cannot rename Bad\\xff\\xfeName - x.txt"
+
+
+def test_unwritable_settings_are_told_once_and_the_window_goes_on(window, tmp_path,
+                                                                   monkeypatch, capsys):
+    blocker = tmp_path / "not-a-folder"
+    blocker.write_text("a file where the settings folder should be")
+    monkeypatch.setenv("XDG_CONFIG_HOME", str(blocker / "config"))
+    folder = tmp_path / "library"
+    make(folder, ["Lee - Notes.txt"])
+    frame = open_on(window, folder)
+    frame.refresh()
+    wx.SafeYield()
+    told = [d["message"] for d in FakeMessageDialog.shown()]
+    assert len(told) == 1 and told[0].startswith("The settings could not be saved")
+    assert frame.tree is not None and len(fileitem.nodes) == 1
+    frame.Close()
+    wx.SafeYield()
+    assert not frame
+    assert "the settings could not be saved" in capsys.readouterr().err
+
+
+def test_damaged_settings_are_told_and_kept_aside(window, tmp_path):
+    (tmp_path / "config").mkdir()
+    (tmp_path / "config" / "tool.json").write_text("{not json")
+    frame = window()
+    wx.SafeYield()
+    told = [d["message"] for d in FakeMessageDialog.shown()]
+    assert len(told) == 1 and "is damaged" in told[0] and "kept as" in told[0]
+    kept = [p for p in (tmp_path / "config").iterdir() if ".damaged-" in p.name]
+    assert len(kept) == 1 and kept[0].read_text() == "{not json"
+    assert frame.cfg.source_format == "a - b"  # the defaults
+
+
+def test_an_exception_in_a_handler_is_shown_and_logged(window, tmp_path, monkeypatch, capsys):
+    frame = open_on(window, tmp_path)
+
+    def broken(base):
+        raise OSError("the journal folder is unreadable")
+    monkeypatch.setattr(renamer, "undo_preview", broken)
+    item = frame.menu_items["Undo last rename"]
+    wx.PostEvent(frame, wx.CommandEvent(wx.wxEVT_MENU, item.GetId()))
+    wx.SafeYield()
+    wx.SafeYield()
+    assert errors_shown() == ["Something went wrong:\n\nOSError: the journal folder is unreadable"]
+    err = capsys.readouterr().err
+    assert "Traceback" in err and "OSError: the journal folder is unreadable" in err
+
+
+def test_open_refuses_a_folder_that_does_not_exist(window, tmp_path):
+    folder = tmp_path / "library"
+    make(folder, ["Lee - Notes.txt"])
+    frame = open_on(window, folder)
+    title = frame.GetTitle()
+    FakeDirDialog.path = str(tmp_path / "nested2000" / "Shelf")
+    frame.on_open(None)
+    assert FakeMessageDialog.shown()[-1]["message"] == (
+        f"There is no folder {tmp_path}/nested2000/Shelf.\n\nStill working in {folder}.")
+    assert (frame.cfg.location, frame.GetTitle()) == (str(folder), title)
+    assert [row.name for row in fileitem.nodes.values()] == ["Lee - Notes.txt"]
+
+
+def test_proposals_made_while_typing_stay_readable_and_exact(window, tmp_path):
+    folder = tmp_path / "library"
+    folder.mkdir()
+    with open(os.path.join(os.fsencode(folder), os.fsencode(BAD)), "w") as handle:
+        handle.write("contents")
+    frame = open_on(window, folder)
+    frame.choices.target_ctrl.ChangeValue("b ~ a")
+    frame.preview.repropose()
+    row = list(fileitem.nodes.values())[0]
+    assert (row.checkbox.GetLabel(), row.proposed.GetValue()) == (
+        "Bad\\xff\\xfeName - x.txt", "x ~ Bad\\xff\\xfeName.txt")
+    assert not row.edited
+    frame.select(wx.CHK_CHECKED)
+    frame.execute()
+    assert os.listdir(os.fsencode(folder)) == [b"x ~ Bad\xff\xfeName.txt"]

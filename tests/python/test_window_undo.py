@@ -1,0 +1,149 @@
+"""Undo in the window: Ctrl+Z in a text field is the field's own and never
+touches the disk; the disk's undo lists what it will restore and acts only
+on OK, and is offered only after a batch that changed something."""
+
+import pytest
+import wx
+
+import fileitem
+import listing
+import renamer
+from appwindow import ConfirmingUndo, FakeMessageDialog, window  # noqa: F401
+from disktree import make, snapshot
+
+NAMES = ["Lee - Notes.txt", "Smith - Report.txt", "Doe - Plan.md"]
+
+
+@pytest.fixture
+def renamed(window, tmp_path):
+    """A frame on a folder whose latest batch renamed one file."""
+    folder = tmp_path / "library"
+    make(folder, NAMES)
+    before = snapshot(folder)
+    renamer.plan(str(folder), [("Lee - Notes.txt", "Notes - Lee.txt")]).apply()
+    frame = window()
+    frame.cfg.location = str(folder)
+    frame.choices.folders_box.SetValue(False)
+    frame.refresh()
+    return frame, folder, before
+
+
+def key(frame, field, code, modifiers=wx.MOD_NONE):
+    """A key as the frame sees it first, before `field` gets it; True when
+    the frame let it go on (to the field, or to the menus)."""
+    event = wx.KeyEvent(wx.wxEVT_CHAR_HOOK)
+    event.SetKeyCode(code)
+    event.SetControlDown(modifiers == wx.MOD_CONTROL)
+    event.SetEventObject(field)
+    frame.GetEventHandler().ProcessEvent(event)
+    return event.GetSkipped()
+
+
+def typed(frame, field, text):
+    """Types `text` into `field` one key at a time."""
+    for char in text:
+        assert key(frame, field, ord(char.upper()))
+        field.AppendText(char)
+
+
+FIELDS = {
+    "target format": lambda frame: frame.choices.target_ctrl,
+    "source format": lambda frame: frame.choices.source_ctrl,
+    "pattern": lambda frame: frame.choices.pattern_ctrl,
+    "a proposal": lambda frame: list(fileitem.nodes.values())[0].proposed,
+}
+
+
+@pytest.mark.parametrize("which", FIELDS)
+def test_ctrl_z_in_a_text_field_undoes_the_typing_only(renamed, which):
+    frame, folder, before = renamed
+    on_disk = snapshot(folder)
+    field = FIELDS[which](frame)
+    start = field.GetValue()
+    typed(frame, field, "xy")
+    assert field.GetValue() == start + "xy"
+    assert not key(frame, field, ord("Z"), wx.MOD_CONTROL)  # kept from the menu's Undo
+    assert field.GetValue() == start + "x"
+    assert not key(frame, field, ord("Z"), wx.MOD_CONTROL)
+    assert field.GetValue() == start
+    assert not key(frame, field, ord("Z"), wx.MOD_CONTROL)  # nothing more to undo
+    assert field.GetValue() == start
+    assert snapshot(folder) == on_disk and ConfirmingUndo.made == []
+
+
+def test_ctrl_z_outside_text_fields_goes_on_to_the_disk_undo(renamed):
+    frame, folder, before = renamed
+    checkbox = list(fileitem.nodes.values())[0].checkbox
+    assert key(frame, checkbox, ord("Z"), wx.MOD_CONTROL)
+    assert frame.menu_items["Undo last rename"].GetItemLabel().endswith("\tCtrl+Z")
+
+
+@pytest.mark.parametrize("answer, restored", [(wx.ID_CANCEL, False), (wx.ID_OK, True)])
+def test_disk_undo_lists_first_and_acts_only_on_ok(renamed, answer, restored):
+    frame, folder, before = renamed
+    after_batch = snapshot(folder)
+    ConfirmingUndo.answer = answer
+    frame.undo()
+    assert [(f, [(e["path"], e["new"], e["status"]) for e in entries])
+            for f, entries in ConfirmingUndo.listed()] == [
+        (str(folder), [("Notes - Lee.txt", "Lee - Notes.txt", "rename")])]
+    assert snapshot(folder) == (before if restored else after_batch)
+    assert frame.menu_items["Undo last rename"].IsEnabled() == (not restored)
+
+
+def test_undo_dialog_text(tmp_path):
+    import reshaper  # noqa: F401  (the toolkit's application object)
+    entries = [
+        {"path": "Notes - Lee.txt", "new": "Lee - Notes.txt", "status": "rename", "reason": ""},
+        {"path": "sub/Plan - Doe.md", "new": "Doe - Plan.md", "status": "rename", "reason": ""},
+        {"path": "x\udcff.txt", "new": "y.txt", "status": "refused",
+         "reason": "changed since the rename"},
+    ]
+    dialog = listing.UndoDialog(None, "/data/bad\udcfe", entries)
+    try:
+        text = dialog.GetChildren()[0].GetValue()
+        ok_enabled = dialog.FindWindowById(wx.ID_OK).IsEnabled()
+    finally:
+        dialog.Destroy()
+    assert text.split("\n") == [
+        "Restore 2 names in /data/bad\\xfe:",
+        "Lee - Notes.txt  \u2190  Notes - Lee.txt",
+        "sub/Doe - Plan.md  \u2190  sub/Plan - Doe.md",
+        "",
+        "Refused (1):",
+        "y.txt  \u2190  x\\xff.txt: changed since the rename"]
+    assert ok_enabled
+
+
+def test_undo_dialog_with_nothing_to_restore_has_no_ok():
+    import reshaper  # noqa: F401
+    dialog = listing.UndoDialog(None, "/data", [
+        {"path": "b.txt", "new": "a.txt", "status": "refused", "reason": "changed"}])
+    try:
+        assert not dialog.FindWindowById(wx.ID_OK).IsEnabled()
+    finally:
+        dialog.Destroy()
+
+
+@pytest.mark.parametrize("batch, offered", [
+    ([("Lee - Notes.txt", "Notes - Lee.txt")], True),
+    ([("Lee - Notes.txt", "Smith - Report.txt")], False),  # refused: the name is taken
+    ([], False),  # no batch at all
+])
+def test_undo_is_offered_only_after_a_batch_that_changed_something(window, tmp_path,
+                                                                    batch, offered):
+    folder = tmp_path / "library"
+    make(folder, NAMES)
+    before = snapshot(folder)
+    if batch:
+        renamer.plan(str(folder), batch).apply()
+    frame = window()
+    frame.cfg.location = str(folder)
+    frame.refresh()
+    assert frame.menu_items["Undo last rename"].IsEnabled() == offered
+    frame.undo()
+    if not offered:
+        assert ConfirmingUndo.made == []
+        assert frame.GetStatusBar().GetStatusText() == f"Nothing to undo in {folder}"
+    assert snapshot(folder) == before
+    assert all(d["style"] & wx.ICON_ERROR == 0 for d in FakeMessageDialog.shown())
