@@ -12,10 +12,12 @@ import dirscan
 import fieldundo
 import fileitem
 import hostkit
+import journallimits
 import renamer
 import windowfit
 from buildguard import BuildCancelled, BuildGuard
 from errorreport import HandlerErrors
+from historydialog import HistoryDialog
 from listing import RenameDialog, UndoDialog, describe
 from preview import Preview
 from proposer import Proposer
@@ -40,7 +42,9 @@ class Basewindow(wx.Frame):
         self.guard = BuildGuard()
         HandlerErrors(self)
         self.settings = SettingsReport(self._tell_later)
+        limits = journallimits.read(self.cfg)  # its problems are told with the file's
         self.settings.loaded(self.cfg)
+        journallimits.prune(limits, self._tell_later)
         stored_size = getattr(self.cfg, "window_size", None)
         if isinstance(stored_size, list) and len(stored_size) == 2:
             self.SetSize(wx.Size(*stored_size))
@@ -85,6 +89,8 @@ class Basewindow(wx.Frame):
                        ("&Quit\tCtrl+Q", "Close the renamer", lambda event: self.Close())]),
             ("&Edit", [("&Undo last rename\tCtrl+Z", "Give the last renamed batch its old names",
                         lambda event: self.undo()),
+                       ("&History...\tCtrl+H", "List the renamed batches and undo any of them",
+                        lambda event: self.show_history()),
                        None,
                        ("&Refresh\tF5", "Work out the proposed names again",
                         lambda event: self.refresh()),
@@ -230,8 +236,7 @@ class Basewindow(wx.Frame):
 
     def _offer_undo(self):
         """Undo is offered only when the latest batch changed something."""
-        location = self.tree.abslocation if self.tree else location_of(self.cfg)
-        self.menu_items["Undo last rename"].Enable(renamer.can_undo(location))
+        self.menu_items["Undo last rename"].Enable(renamer.can_undo(self._location()))
 
     def _align_rows(self, tree):
         """Gives each grid row the same height in both panes, so they stay level."""
@@ -318,25 +323,44 @@ class Basewindow(wx.Frame):
         self._report("Renamed", results)
 
     def undo(self):
-        self.guard.when_idle(self._undo)
+        self.guard.when_idle(lambda: self._take_back(self._location()))
 
-    def _undo(self):
-        """Lists what undoing the latest batch would restore, and restores on
-        confirmation."""
-        location = self.tree.abslocation if self.tree else location_of(self.cfg)
-        preview = renamer.undo_preview(location)
+    def _location(self):
+        return self.tree.abslocation if self.tree else location_of(self.cfg)
+
+    def show_history(self):
+        self.guard.when_idle(self._show_history)
+
+    def _show_history(self):
+        dialog = HistoryDialog(self, self._location(), renamer.history, self.take_back)
+        try:
+            dialog.ShowModal()
+        finally:
+            dialog.Destroy()
+
+    def take_back(self, folder, batch, only=None, parent=None):
+        """Undoes batch `batch` of `folder`, or of it the entries whose old
+        paths are in `only`, as Undo does the latest."""
+        self.guard.when_idle(lambda: self._take_back(folder, batch, only, parent))
+
+    def _take_back(self, location, batch=None, only=None, parent=None):
+        """Lists what undoing the batch (the latest when None) would restore
+        and refuse, and restores on confirmation."""
+        chosen = {} if batch is None else {"batch": batch, "only": only}
+        preview = renamer.undo_preview(location, **chosen)
         if preview is None:
             self.show_progress("Nothing to undo in " + location)
             self._offer_undo()
             return
-        dialog = UndoDialog(self, location, preview)
+        title = "Undo last rename" if batch is None else f"Undo batch {batch}"
+        dialog = UndoDialog(parent or self, location, preview, title=title)
         try:
             confirmed = dialog.ShowModal() == wx.ID_OK
         finally:
             dialog.Destroy()
         if not confirmed:
             return
-        results = renamer.undo(location)
+        results = renamer.undo(location, **chosen)
         if results is None:
             self.show_progress("Nothing to undo in " + location)
             return

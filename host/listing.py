@@ -69,9 +69,10 @@ class RenameDialog(ListingDialog):
 
 
 class UndoDialog(ListingDialog):
-    """What undoing the latest batch of `folder` would restore, and refuse."""
+    """What undoing a batch of `folder` (the latest, unless the title names
+    another) would restore, and refuse."""
 
-    def __init__(self, parent, folder, entries):
+    def __init__(self, parent, folder, entries, title="Undo last rename"):
         to_do, lines = with_refusals(lambda n: readable(f"Restore {n} names in {folder}:"),
                                      entries, restore_line)
-        super().__init__(parent, "Undo last rename", lines, to_do > 0)
+        super().__init__(parent, title, lines, to_do > 0)

@@ -1,4 +1,11 @@
-"""Settings of the renamer, kept as JSON in the user's configuration folder.
+"""Settings of the renamer, kept as JSON in a folder of the program's own in
+the user's configuration folder: `$XDG_CONFIG_HOME/STEM/settings.json` for
+the file name "STEM.json" (~/.config when XDG_CONFIG_HOME is unset).
+
+Earlier versions kept the file as `$XDG_CONFIG_HOME/STEM.json`. While the
+new file does not exist, that one is read and the new one written from it
+at once; the old file is left as it is, so nothing of it is lost and an
+older version still finds its settings.
 
 Loading never fails: a missing or damaged file gives the defaults with one
 warning line, and a damaged file is moved aside rather than overwritten
@@ -10,19 +17,39 @@ so the file on disk is always either the old settings or the new."""
 
 import json
 import os
+import pwd
 import sys
 import tempfile
 import time
 
 SECTION = "reshape_names"
+SETTINGS_FILE = "settings.json"
+
+
+def home_folder():
+    """$HOME, or the account's home folder when HOME is unset or relative (a
+    relative one would put the settings in whatever folder is current)."""
+    home = os.environ.get("HOME", "")
+    return home if os.path.isabs(home) else pwd.getpwuid(os.getuid()).pw_dir
 
 
 def config_folder():
     """$XDG_CONFIG_HOME, or ~/.config when it is unset or not absolute."""
     folder = os.environ.get("XDG_CONFIG_HOME", "")
     if not os.path.isabs(folder):
-        folder = os.path.join(os.path.expanduser("~"), ".config")
+        folder = os.path.join(home_folder(), ".config")
     return folder
+
+
+def settings_path(cfgfile):
+    """Where the settings named by `cfgfile` ("STEM.json") are kept."""
+    stem = os.path.splitext(os.path.basename(cfgfile))[0]
+    return os.path.join(config_folder(), stem, SETTINGS_FILE)
+
+
+def former_path(cfgfile):
+    """Where earlier versions kept them."""
+    return os.path.join(config_folder(), os.path.basename(cfgfile))
 
 
 def _warn(text):
@@ -32,13 +59,14 @@ def _warn(text):
 class Config:
     """Settings as attributes: defaults merged with what the file holds."""
 
-    def __init__(self, defaults, cfgfile="settings.json"):
+    def __init__(self, defaults, cfgfile="reshaper.json"):
         object.__setattr__(self, "_defaults", dict(defaults))
         object.__setattr__(self, "_values", dict(defaults))
         object.__setattr__(self, "reshape_names", {})
-        object.__setattr__(self, "_path", os.path.join(config_folder(), cfgfile))
+        object.__setattr__(self, "_path", settings_path(cfgfile))
+        object.__setattr__(self, "_former", former_path(cfgfile))
         object.__setattr__(self, "problems", [])
-        object.__setattr__(self, "_left_in_place", False)
+        object.__setattr__(self, "_left_in_place", None)  # a file not to be saved over
         self._load()
 
     def __getattr__(self, name):
@@ -69,8 +97,11 @@ class Config:
         self.problems.append(text)
 
     def _load(self):
+        source = self._path
+        if not os.path.lexists(self._path) and os.path.lexists(self._former):
+            source = self._former
         try:
-            with open(self._path, encoding="utf-8") as handle:
+            with open(source, encoding="utf-8") as handle:
                 stored = json.load(handle)
             if not isinstance(stored, dict):
                 raise ValueError("the file does not hold a mapping")
@@ -78,12 +109,12 @@ class Config:
             _warn(f"no settings file {self._path} yet; using the defaults")
             return
         except OSError as error:  # there, but not to be read: left alone
-            object.__setattr__(self, "_left_in_place", True)
-            self._problem(f"the settings file {self._path} cannot be read "
+            object.__setattr__(self, "_left_in_place", source)
+            self._problem(f"the settings file {source} cannot be read "
                           f"({error.strerror or error}); using the defaults")
             return
         except ValueError as error:
-            self._set_aside(error)
+            self._set_aside(source, error)
             return
         section = stored.pop(SECTION, {})
         if isinstance(section, dict):
@@ -93,24 +124,38 @@ class Config:
             if default is None or type(value) is type(default):
                 self._values[key] = value
             else:
-                self._problem(f"setting {key!r} in {self._path} is not a {type(default).__name__}; "
+                self._problem(f"setting {key!r} in {source} is not a {type(default).__name__}; "
                       f"using the default {default!r}")
+        if source == self._former:
+            self._carry_over()
 
-    def _set_aside(self, error):
-        kept = f"{self._path}.damaged-{time.strftime('%Y%m%d-%H%M%S')}"
+    def _carry_over(self):
+        """Writes the settings read from the former file to the new one."""
         try:
-            os.replace(self._path, kept)
+            self.save()
+        except OSError as error:
+            _warn(f"the settings read from {self._former} could not be written to {self._path} "
+                  f"({error.strerror or error}); they are read from there again next time")
+            return
+        _warn(f"the settings of {self._former} are kept in {self._path} from now on; "
+              f"the old file is left as it was")
+
+    def _set_aside(self, source, error):
+        kept = f"{source}.damaged-{time.strftime('%Y%m%d-%H%M%S')}"
+        try:
+            os.replace(source, kept)
         except OSError:
-            kept = self._path  # could not move it: leave it where it is, unsaved over
-            object.__setattr__(self, "_left_in_place", True)
-        self._problem(f"settings file {self._path} is damaged ({error}); using the defaults, "
+            kept = source  # could not move it: leave it where it is, unsaved over
+            object.__setattr__(self, "_left_in_place", source)
+        self._problem(f"settings file {source} is damaged ({error}); using the defaults, "
               f"the damaged file is kept as {kept}")
 
     def save(self):
         """Write the settings atomically; an error leaves the old file intact."""
         if self._left_in_place:
             raise PermissionError(f"the settings are not saved, so as not to overwrite "
-                                  f"{self._path}, which could not be read or moved aside")
+                                  f"{self._left_in_place}, which could not be read or "
+                                  f"moved aside")
         data = dict(self._values)
         data[SECTION] = dict(self.reshape_names)
         folder = os.path.dirname(self._path)

@@ -37,6 +37,15 @@ class ConfirmingUndo(ModalDialog):
         return [(folder, entries) for _, folder, entries in cls.made]
 
 
+class ShownHistory(ModalDialog):
+    """Stands in for the history dialog: records (folder, history, take_back)."""
+    made = []
+
+    @classmethod
+    def shown(cls):
+        return [args[1:] for args in cls.made]
+
+
 class FakeDirDialog(ModalDialog):
     """Stands in for the folder chooser; answers with `path`."""
     made = []
@@ -55,8 +64,9 @@ def window(tmp_path, monkeypatch):
     monkeypatch.setattr(wx, "DirDialog", FakeDirDialog)
     monkeypatch.setattr(basewindow, "RenameDialog", Confirming)
     monkeypatch.setattr(basewindow, "UndoDialog", ConfirmingUndo)
+    monkeypatch.setattr(basewindow, "HistoryDialog", ShownHistory)
     monkeypatch.setattr(reshaper, "dprint", Recorder())
-    for fake in (FakeMessageDialog, Confirming, ConfirmingUndo, FakeDirDialog):
+    for fake in (FakeMessageDialog, Confirming, ConfirmingUndo, ShownHistory, FakeDirDialog):
         fake.made, fake.answer = [], wx.ID_OK
     frames = []
 

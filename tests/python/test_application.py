@@ -18,7 +18,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 def test_title_configuration_and_size(window, tmp_path):
     frame = window()
     assert frame.GetTitle() == "tool - ~"
-    assert frame.cfg.filename == str(tmp_path / "config" / "tool.json")
+    assert frame.cfg.filename == str(tmp_path / "config" / "tool" / "settings.json")
     assert [(k, getattr(frame.cfg, k)) for k in (
         "location", "pattern", "folders", "recursive", "source_format", "target_format",
         "delimiter", "reversed_names")] == [

@@ -15,12 +15,19 @@ def folder(tmp_path, monkeypatch):
     return tmp_path
 
 
+@pytest.fixture
+def stored(folder):
+    """Where the settings named "tool.json" are kept: a folder of its own."""
+    (folder / "tool").mkdir()
+    return folder / "tool" / "settings.json"
+
+
 def test_missing_file_gives_the_defaults_with_one_warning(folder, capsys):
     cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")
     assert (cfg.location, cfg.folders, cfg.source_format) == ("~", True, "a - b")
-    assert cfg.filename == str(folder / "tool.json")
+    assert cfg.filename == str(folder / "tool" / "settings.json")
     assert len(capsys.readouterr().err.splitlines()) == 1
-    assert not (folder / "tool.json").exists()
+    assert os.listdir(folder) == []
 
 
 def test_settings_are_attributes_and_survive_a_save(folder):
@@ -32,7 +39,8 @@ def test_settings_are_attributes_and_survive_a_save(folder):
     assert again.pattern == "*.mp3"
     assert again.reshape_names == {"target_format": "b a"}
     assert again.target_format == "b - a"
-    assert sorted(os.listdir(folder)) == ["tool.json"]  # no temporary file left
+    assert sorted(os.listdir(folder)) == ["tool"]
+    assert sorted(os.listdir(folder / "tool")) == ["settings.json"]  # no temporary file left
 
 
 def test_file_values_are_merged_with_defaults(folder):
@@ -50,13 +58,13 @@ def test_unknown_setting_is_an_attribute_error(folder):
 
 
 @pytest.mark.parametrize("content", ["{not json", "[1, 2]", "\xff\xfe"])
-def test_damaged_file_is_kept_and_defaults_are_used(folder, capsys, content):
-    path = folder / "tool.json"
+def test_damaged_file_is_kept_and_defaults_are_used(stored, capsys, content):
+    path = stored
     path.write_bytes(content.encode("latin-1"))
     cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")
     assert cfg.location == "~"
     assert len(capsys.readouterr().err.splitlines()) == 1
-    kept = [p for p in folder.iterdir() if p.name.startswith("tool.json.damaged")]
+    kept = [p for p in stored.parent.iterdir() if p.name.startswith("settings.json.damaged")]
     assert len(kept) == 1 and kept[0].read_bytes() == content.encode("latin-1")
     cfg.save()
     assert json.loads(path.read_text())["location"] == "~"
@@ -70,21 +78,21 @@ def test_value_of_the_wrong_type_falls_back_to_its_default(folder, capsys):
     assert "folders" in capsys.readouterr().err
 
 
-def test_failed_save_leaves_the_old_file(folder, monkeypatch):
+def test_failed_save_leaves_the_old_file(stored, monkeypatch):
     cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")
     cfg.save()
-    before = (folder / "tool.json").read_text()
+    before = stored.read_text()
     cfg.location = object()  # cannot be written as JSON
     with pytest.raises(TypeError):
         cfg.save()
-    assert (folder / "tool.json").read_text() == before
-    assert sorted(os.listdir(folder)) == ["tool.json"]
+    assert stored.read_text() == before
+    assert sorted(os.listdir(stored.parent)) == ["settings.json"]
 
 
 def test_folder_is_made_when_missing(tmp_path, monkeypatch):
     monkeypatch.setenv("XDG_CONFIG_HOME", str(tmp_path / "new" / "config"))
     prefstore.Config(DEFAULTS, cfgfile="tool.json").save()
-    assert (tmp_path / "new" / "config" / "tool.json").exists()
+    assert (tmp_path / "new" / "config" / "tool" / "settings.json").exists()
 
 
 def test_relative_xdg_folder_is_ignored(tmp_path, monkeypatch):
