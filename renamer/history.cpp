@@ -18,6 +18,8 @@ BatchRecord record_of(Journal&& journal) {
     for (bool m : moved) r.done += m;
     if (journal.undone)
         r.state = journal.kept ? "partly undone" : "undone";
+    else if (journal.partly_undone)
+        r.state = "partly undone";
     else
         r.state = journal.complete ? "done" : "cut short";
     r.entries = std::move(journal.entries);

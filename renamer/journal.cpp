@@ -107,6 +107,8 @@ std::string format_plan(const Journal& journal) {
 
 std::string undone_line(std::size_t kept) { return "undone\t" + std::to_string(kept); }
 
+const char* const PARTLY_UNDONE = "partly-undone";
+
 namespace {
 
 // Every step renames its entry inside the entry's own folder, between the
@@ -187,6 +189,8 @@ std::optional<Journal> parse(const std::string& text) {
                 planned = true;
             } else if (f[0] == "complete") {
                 journal.complete = true;
+            } else if (f[0] == PARTLY_UNDONE) {
+                journal.partly_undone = true;
             } else if (f[0] == "undone") {
                 journal.undone = true;
                 journal.kept = f.size() == 2 ? number<std::size_t>(f[1]) : 0;

@@ -41,6 +41,7 @@ struct Journal {
     bool complete = false;              // the batch ran to its end; the log is whole
     bool undone = false;
     std::size_t kept = 0;               // entries an undo had to leave as they were
+    bool partly_undone = false;         // some entries were taken back, others not yet
 
     // Whether the batch may have changed anything on disk.
     bool changed_something() const { return !complete || !logged_done.empty(); }
@@ -54,6 +55,7 @@ std::string format_plan(const Journal& journal);
 
 // The line that marks a journal undone; `kept` entries had to stay.
 std::string undone_line(std::size_t kept);
+extern const char* const PARTLY_UNDONE;  // the line after some entries were taken back
 
 // The journal in `text`, or nothing when it is not one, was cut short before
 // its plan was whole, or names a step that would leave its batch's folder

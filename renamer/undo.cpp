@@ -120,6 +120,13 @@ bool is_parked(const std::string& path) {
     return is_temporary_name(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
+// Whether every entry of the batch is back at its old name.
+bool nothing_left(const std::string& root, const Journal& journal) {
+    const UndoPlan rest = plan_undo(root, journal, std::nullopt);
+    return rest.requests.empty() && std::all_of(rest.settled.begin(), rest.settled.end(),
+                                                [](const Entry& e) { return e.status == Status::done; });
+}
+
 // The old name is what undo wants back; say so when it is taken.
 void word_for_undo(std::vector<Entry>& entries) {
     for (Entry& e : entries)
@@ -193,10 +200,15 @@ UndoResult undo_chosen(const std::string& base, const std::string& journal_folde
         const auto open = [chosen](const Entry& e) {
             return e.status == Status::failed || (e.status != Status::done && (chosen || is_parked(e.path)));
         };
-        if (!choice.only && std::none_of(result.entries.begin(), result.entries.end(), open)) {
+        const bool some_back = std::any_of(result.entries.begin(), result.entries.end(),
+                                           [](const Entry& e) { return e.status == Status::done; });
+        if (std::none_of(result.entries.begin(), result.entries.end(), open) &&
+            (!choice.only || nothing_left(root, target->journal))) {
             const auto kept = std::count_if(result.entries.begin(), result.entries.end(),
                                             [](const Entry& e) { return e.status != Status::done; });
             AppendFile(store->folder(), target->name).append(undone_line(static_cast<std::size_t>(kept)));
+        } else if (some_back) {
+            AppendFile(store->folder(), target->name).append(PARTLY_UNDONE);
         }
     }
     return result;

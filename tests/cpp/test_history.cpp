@@ -58,7 +58,7 @@ TEST(History, AnOlderBatchIsTakenBackPastWhatALaterOneMoved) {
     EXPECT_EQ(snapshot(f.base()), (disktree::Snapshot{{"e", "contents of a"}, {"c", "contents of c"}}));
     // The batch stays open: once the later one is undone, the rest comes back.
     EXPECT_EQ(states(renamer::history(f.journals(), f.base())),
-              (std::vector<std::pair<std::uint64_t, std::string>>{{2, "done"}, {1, "done"}}));
+              (std::vector<std::pair<std::uint64_t, std::string>>{{2, "done"}, {1, "partly undone"}}));
     renamer::undo_latest(f.base(), f.journals());
     const renamer::UndoResult rest = renamer::undo_chosen(f.base(), f.journals(), first, &none);
     ASSERT_EQ(rest.entries.size(), 2u);
@@ -91,8 +91,19 @@ TEST(History, SomeEntriesOfABatchComeBackAndTheRestLater) {
     EXPECT_EQ(snapshot(f.base()), (disktree::Snapshot{{"G/", ""}, {"G/a", "contents of F/a"},
                                                       {"G/b2", "contents of F/b"}, {"c2", "contents of c"}}));
     EXPECT_TRUE(renamer::can_undo(f.base(), f.journals()));
-    renamer::undo_latest(f.base(), f.journals());
+    EXPECT_EQ(states(renamer::history(f.journals(), "")),
+              (std::vector<std::pair<std::uint64_t, std::string>>{{1, "partly undone"}}));
+    // The rest, file by file: the batch is undone once nothing is left.
+    some.only = std::vector<std::string>{"F", "F/b"};
+    renamer::undo_chosen(f.base(), f.journals(), some, &none);
+    EXPECT_EQ(states(renamer::history(f.journals(), "")),
+              (std::vector<std::pair<std::uint64_t, std::string>>{{1, "partly undone"}}));
+    some.only = std::vector<std::string>{"c"};
+    renamer::undo_chosen(f.base(), f.journals(), some, &none);
     EXPECT_EQ(snapshot(f.base()), before);
+    EXPECT_EQ(states(renamer::history(f.journals(), "")),
+              (std::vector<std::pair<std::uint64_t, std::string>>{{1, "undone"}}));
+    EXPECT_FALSE(renamer::can_undo(f.base(), f.journals()));
 }
 
 TEST(History, PruningTakesOldFinishedBatchesOnly) {

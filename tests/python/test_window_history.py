@@ -146,7 +146,6 @@ def test_selected_files_of_a_batch_are_undone_alone(dialog, batches):
                                     "sub", "Ray - Log.txt"])
 
 
-@pytest.mark.xfail(strict=True, reason="the engine keeps a batch undone file by file 'done'")
 def test_a_batch_undone_file_by_file_is_shown_partly_undone(dialog):
     choose(dialog, 1, [0])
     dialog.undo_files.ProcessEvent(wx.CommandEvent(wx.wxEVT_BUTTON))
