@@ -16,9 +16,13 @@ namespace pyglue {
 
 namespace py = pybind11;
 
-// The code points of a str, in order.
+inline std::string type_name(py::handle obj) { return Py_TYPE(obj.ptr())->tp_name; }
+
+// The code points of a str, in order. Anything else (bytes above all, whose
+// memory is laid out otherwise) is a type error, never read as a str.
 inline std::u32string to_u32(py::handle str) {
     PyObject* s = str.ptr();
+    if (!PyUnicode_Check(s)) throw py::type_error("expected str, not " + type_name(str));
     const Py_ssize_t n = PyUnicode_GET_LENGTH(s);
     const int kind = PyUnicode_KIND(s);
     const void* data = PyUnicode_DATA(s);
@@ -42,8 +46,6 @@ inline py::str substring(py::handle text, int32_t start, int32_t length) {
     if (!s) throw py::error_already_set();
     return py::reinterpret_steal<py::str>(s);
 }
-
-inline std::string type_name(py::handle obj) { return Py_TYPE(obj.ptr())->tp_name; }
 
 // The host's wording for an argument of the wrong type.
 [[noreturn]] inline void wrong_type(const char* func, const char* arg, const char* expected,
@@ -101,17 +103,69 @@ py::object concat(const Parts&... parts) {
     return out;
 }
 
+// Sets aside the error being raised, if any, while clean-up code calls into
+// Python, and raises it again when it goes out of scope. From Python 3.12 an
+// error is one exception object, and the (type, value, traceback) calls are
+// deprecated; before, they are all there is.
+class SetAsideError {
+public:
+    SetAsideError() {
+#if PY_VERSION_HEX >= 0x030C0000
+        raised_ = PyErr_GetRaisedException();
+#else
+        PyErr_Fetch(&type_, &raised_, &trace_);
+#endif
+    }
+    ~SetAsideError() {
+#if PY_VERSION_HEX >= 0x030C0000
+        PyErr_SetRaisedException(raised_);
+#else
+        PyErr_Restore(type_, raised_, trace_);
+#endif
+    }
+    SetAsideError(const SetAsideError&) = delete;
+    SetAsideError& operator=(const SetAsideError&) = delete;
+
+private:
+    PyObject* raised_ = nullptr;
+#if PY_VERSION_HEX < 0x030C0000
+    PyObject* type_ = nullptr;
+    PyObject* trace_ = nullptr;
+#endif
+};
+
 // Calls obj.method() from clean-up code: an error already on its way out
 // survives it, and an error of the call itself is dropped. Returns the
 // result, or None when the call failed.
 inline py::object call_quietly(py::handle obj, const char* method) {
-    PyObject *type, *value, *trace;
-    PyErr_Fetch(&type, &value, &trace);
+    const SetAsideError pending;
     PyObject* result = PyObject_CallMethod(obj.ptr(), method, nullptr);
     if (!result) PyErr_Clear();
-    PyErr_Restore(type, value, trace);
     return result ? py::reinterpret_steal<py::object>(result) : py::none();
 }
+
+// Gives obj.name another value for as long as it lives, and puts the old
+// one back however the scope is left, an exception included. A destructor
+// may not throw: should putting it back fail, that error is dropped (for a
+// module or plain object setting an attribute does not fail).
+class TemporaryAttribute {
+public:
+    TemporaryAttribute(py::handle obj, const char* name, py::handle value)
+        : obj_(py::reinterpret_borrow<py::object>(obj)), name_(name), saved_(obj_.attr(name)) {
+        obj_.attr(name) = value;
+    }
+    ~TemporaryAttribute() {
+        const SetAsideError pending;
+        if (PyObject_SetAttrString(obj_.ptr(), name_, saved_.ptr()) != 0) PyErr_Clear();
+    }
+    TemporaryAttribute(const TemporaryAttribute&) = delete;
+    TemporaryAttribute& operator=(const TemporaryAttribute&) = delete;
+
+private:
+    py::object obj_;
+    const char* name_;
+    py::object saved_;
+};
 
 // `a, b, ... = obj` with exactly `count` names, and the host's messages.
 inline std::vector<py::object> unpack(py::handle obj, std::size_t count) {

@@ -3,6 +3,8 @@
 // the functions find_years and extract_year. The patterns run on the host's
 // own `re`, whose Unicode classes, anchors and alternation the search is
 // defined by; the positions arithmetic is in positions.hpp.
+#include <tuple>
+
 #include "pyglue/pyglue.hpp"
 #include "years/positions.hpp"
 
@@ -31,10 +33,8 @@ bool refused_end(py::handle mod, py::handle year) {
     return !allowed.contains(first) || !allowed.contains(last);
 }
 
-// Chunk.find_years: the run of years in the chunk's text.
-py::tuple chunk_find_years(py::handle mod, py::object self) {
-    py::object saved = mod.attr("debug");
-    mod.attr("debug") = false;  // restored on the way out; an error leaves it false
+// The run of years in a chunk's text, untidied: (years, start, finish).
+std::tuple<py::object, py::object, py::object> search_chunk(py::handle mod, py::handle self) {
     py::object re = mod.attr("re");
     py::object text = self.attr("text");
     const py::int_ length(py::len(text));
@@ -68,7 +68,17 @@ py::tuple chunk_find_years(py::handle mod, py::object self) {
     }
     dprint(mod, concat("returning with year: '", year, "', start: ", num(start), ", finish: ", num(finish),
                        ", years: '", piece(text, start, finish), "'"));
-    mod.attr("debug") = saved;
+    return {found, start, finish};
+}
+
+// Chunk.find_years: the search runs with the module's debug switch off, and
+// the switch is as it was again before the years are tidied, also when the
+// search fails.
+py::tuple chunk_find_years(py::handle mod, py::object self) {
+    auto [found, start, finish] = [&] {
+        const pyglue::TemporaryAttribute quiet(mod, "debug", py::bool_(false));
+        return search_chunk(mod, self);
+    }();
     return py::make_tuple(presentable(mod, found), start, finish);
 }
 

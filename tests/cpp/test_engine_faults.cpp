@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "engine_fixture.hpp"
+#include "labelled.hpp"
 
 namespace enginetest {
 
@@ -206,7 +207,6 @@ TEST_P(Faults, AStopRequestFinishesTheUnitUnderWay) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenarios, Faults, ::testing::ValuesIn(scenarios()),
-                         [](const ::testing::TestParamInfo<Scenario>& info) { return info.param.label; });
+INSTANTIATE_TEST_SUITE_P(Scenarios, Faults, ::testing::ValuesIn(scenarios()), labelled::ByLabel());
 
 }  // namespace

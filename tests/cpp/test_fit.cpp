@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "labelled.hpp"
 #include "lexer/lexer.hpp"
 #include "reshaper/fit.hpp"
 
@@ -16,13 +17,12 @@ struct FitCase {
     std::u32string source;
     std::u32string name;
     bool fits;
+    friend void PrintTo(const FitCase& c, std::ostream* os) { *os << c.label; }
 };
 
 class Fit : public ::testing::TestWithParam<FitCase> {};
 
 TEST_P(Fit, AsDefined) { EXPECT_EQ(fits(GetParam().source, GetParam().name), GetParam().fits); }
-
-std::string label(const ::testing::TestParamInfo<FitCase>& info) { return info.param.label; }
 
 INSTANTIATE_TEST_SUITE_P(
     Names, Fit,
@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         FitCase{"FallbackBracketsOnly", U"name", U"((", true},
         FitCase{"FallbackDelimiters", U"name", U"a - b (c)", true},
         FitCase{"FallbackUnicode", U"name", U"caf\u00e9 \u2014 na\u00efve", true}),
-    label);
+    labelled::ByLabel());
 
 TEST(Fit, AMessageOrAnErrorNeverFits) {
     const reshaper::Symbols source = lexer::symbolize(U"a - (b)", false);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "labelled.hpp"
 #include "lexer/lexer.hpp"
 
 using lexer::Special;
@@ -9,12 +10,11 @@ using Symbols = std::vector<std::u32string>;
 namespace {
 
 struct SplitCase {
+    const char* label;
     std::u32string text;
     Symbols without_ws;
     Symbols with_ws;
-    friend void PrintTo(const SplitCase& c, std::ostream* os) {
-        *os << ::testing::PrintToString(c.text);
-    }
+    friend void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.label; }
 };
 
 class Split : public ::testing::TestWithParam<SplitCase> {};
@@ -28,25 +28,27 @@ TEST_P(Split, MatchesBothModes) {
 INSTANTIATE_TEST_SUITE_P(
     Worked, Split,
     ::testing::Values(
-        SplitCase{U"Smith, John H.", {U"Smith", U",", U"John", U"H", U"."},
+        SplitCase{"NameWithInitial", U"Smith, John H.", {U"Smith", U",", U"John", U"H", U"."},
                   {U"Smith", U",", U" ", U"John", U" ", U"H", U"."}},
-        SplitCase{U"a - b", {U"a", U"-", U"b"}, {U"a", U" ", U"-", U" ", U"b"}},
-        SplitCase{U"Title (1999)", {U"Title", U"(", U"1999", U")"},
+        SplitCase{"Delimiter", U"a - b", {U"a", U"-", U"b"}, {U"a", U" ", U"-", U" ", U"b"}},
+        SplitCase{"Brackets", U"Title (1999)", {U"Title", U"(", U"1999", U")"},
                   {U"Title", U" ", U"(", U"1999", U")"}},
-        SplitCase{U"O'Brien_2", {U"O", U"'", U"Brien", U"_", U"2"},
+        SplitCase{"ApostropheAndUnderscore", U"O'Brien_2", {U"O", U"'", U"Brien", U"_", U"2"},
                   {U"O", U"'", U"Brien", U"_", U"2"}},
-        SplitCase{U"", {}, {}},
-        SplitCase{U"   ", {}, {U"   "}},
-        SplitCase{U"x\r\ny", {U"x", U"y"}, {U"x", U"\r", U"\n", U"y"}},
-        SplitCase{U" \n ", {}, {U" ", U"\n", U" "}},
-        SplitCase{U"a\u2013b c\u00a0d", {U"a\u2013b", U"c\u00a0d"},
+        SplitCase{"Empty", U"", {}, {}},
+        SplitCase{"BlanksOnly", U"   ", {}, {U"   "}},
+        SplitCase{"LineBreaksApart", U"x\r\ny", {U"x", U"y"}, {U"x", U"\r", U"\n", U"y"}},
+        SplitCase{"LineBreakBetweenBlanks", U" \n ", {}, {U" ", U"\n", U" "}},
+        SplitCase{"NonAsciiDashAndSpaceInsideText", U"a\u2013b c\u00a0d", {U"a\u2013b", U"c\u00a0d"},
                   {U"a\u2013b", U" ", U"c\u00a0d"}},
         // A run of non-ASCII spaces is a text run for the scan, but blank for
         // the filter; so are the ASCII information separators.
-        SplitCase{U"a \u00a0\u2003 b", {U"a", U"b"}, {U"a", U" ", U"\u00a0\u2003", U" ", U"b"}},
-        SplitCase{U"a\x1c", {U"a\x1c"}, {U"a\x1c"}},
-        SplitCase{U"--", {U"-", U"-"}, {U"-", U"-"}},
-        SplitCase{U"A1b2", {U"A1b2"}, {U"A1b2"}}));
+        SplitCase{"NonAsciiSpacesAreBlank", U"a \u00a0\u2003 b", {U"a", U"b"},
+                  {U"a", U" ", U"\u00a0\u2003", U" ", U"b"}},
+        SplitCase{"InformationSeparator", U"a\x1c", {U"a\x1c"}, {U"a\x1c"}},
+        SplitCase{"DashesOneByOne", U"--", {U"-", U"-"}, {U"-", U"-"}},
+        SplitCase{"LettersAndDigits", U"A1b2", {U"A1b2"}, {U"A1b2"}}),
+    labelled::ByLabel());
 
 TEST(Scan, ConcatenationGivesBackTheText) {
     const std::u32string text = U" x\t\t(y)--z\n\n \u00e9\u00a0 ,";
@@ -59,12 +61,11 @@ TEST(Scan, ConcatenationGivesBackTheText) {
 }
 
 struct SpecialCase {
+    const char* label;
     std::vector<Special> specials;
     std::u32string text;
     Symbols expected;
-    friend void PrintTo(const SpecialCase& c, std::ostream* os) {
-        *os << ::testing::PrintToString(c.text);
-    }
+    friend void PrintTo(const SpecialCase& c, std::ostream* os) { *os << c.label; }
 };
 
 class Specials : public ::testing::TestWithParam<SpecialCase> {};
@@ -77,13 +78,14 @@ TEST_P(Specials, FirstInListOrderWinsWhereASymbolBegins) {
 INSTANTIATE_TEST_SUITE_P(
     Order, Specials,
     ::testing::Values(
-        SpecialCase{{{U"<="}, {U"<"}}, U"a<=b", {U"a", U"<=", U"b"}},
-        SpecialCase{{{U"<"}, {U"<="}}, U"a<=b", {U"a", U"<", U"=", U"b"}},
-        SpecialCase{{{U"<="}}, U"x<=y", {U"x", U"<=", U"y"}},
-        SpecialCase{{{U"b<"}}, U"ab<=", {U"ab", U"<", U"="}},
-        SpecialCase{{{U"<=>"}}, U"a<=", {U"a", U"<", U"="}},
+        SpecialCase{"LongerListedFirst", {{U"<="}, {U"<"}}, U"a<=b", {U"a", U"<=", U"b"}},
+        SpecialCase{"ShorterListedFirst", {{U"<"}, {U"<="}}, U"a<=b", {U"a", U"<", U"=", U"b"}},
+        SpecialCase{"Alone", {{U"<="}}, U"x<=y", {U"x", U"<=", U"y"}},
+        SpecialCase{"NotWhereATextRunBegins", {{U"b<"}}, U"ab<=", {U"ab", U"<", U"="}},
+        SpecialCase{"CutShortByTheEnd", {{U"<=>"}}, U"a<=", {U"a", U"<", U"="}},
         // An empty special string is passed over instead of matching forever.
-        SpecialCase{{{U""}, {U"ab"}}, U"ab c", {U"ab", U" ", U"c"}}));
+        SpecialCase{"EmptyIsPassedOver", {{U""}, {U"ab"}}, U"ab c", {U"ab", U" ", U"c"}}),
+    labelled::ByLabel());
 
 TEST(Specials, UnmeasurableEntryFailsWhereFirstTried) {
     const std::vector<Special> specials{{U"a", true}, {{}, false}};
@@ -99,11 +101,10 @@ TEST(Specials, UnmeasurableEntryFailsWhereFirstTried) {
 }
 
 struct ClassifyCase {
+    const char* label;
     std::u32string text;
     lexer::TokType type;
-    friend void PrintTo(const ClassifyCase& c, std::ostream* os) {
-        *os << ::testing::PrintToString(c.text);
-    }
+    friend void PrintTo(const ClassifyCase& c, std::ostream* os) { *os << c.label; }
 };
 
 class Classify : public ::testing::TestWithParam<ClassifyCase> {};
@@ -114,19 +115,27 @@ TEST_P(Classify, FirstRuleThatHolds) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, Classify,
-    ::testing::Values(ClassifyCase{U"Smith", lexer::TEXT}, ClassifyCase{U" ", lexer::WHITESPACE},
-                      ClassifyCase{U" \t ", lexer::WHITESPACE}, ClassifyCase{U"\n", lexer::NEWLINE},
-                      ClassifyCase{U"\n\n", lexer::WHITESPACE},
-                      ClassifyCase{U"(", lexer::BRACKETING}, ClassifyCase{U">", lexer::BRACKETING},
-                      ClassifyCase{U",", lexer::PUNCTUATION},
-                      ClassifyCase{U"-", lexer::PUNCTUATION}, ClassifyCase{U"", lexer::BRACKETING},
-                      ClassifyCase{U"([", lexer::BRACKETING},
-                      ClassifyCase{U"()", lexer::PUNCTUATION},
-                      ClassifyCase{U",-.", lexer::PUNCTUATION},
-                      ClassifyCase{U"--", lexer::UNDEFINED}, ClassifyCase{U"a b", lexer::UNDEFINED},
-                      ClassifyCase{U"H.", lexer::UNDEFINED}, ClassifyCase{U"1999", lexer::TEXT},
-                      ClassifyCase{U"\u2013", lexer::TEXT}, ClassifyCase{U"<=", lexer::SPECIAL},
-                      ClassifyCase{U"<", lexer::BRACKETING}));
+    ::testing::Values(ClassifyCase{"Word", U"Smith", lexer::TEXT},
+                      ClassifyCase{"Blank", U" ", lexer::WHITESPACE},
+                      ClassifyCase{"BlanksAndTab", U" \t ", lexer::WHITESPACE},
+                      ClassifyCase{"LineBreak", U"\n", lexer::NEWLINE},
+                      ClassifyCase{"TwoLineBreaks", U"\n\n", lexer::WHITESPACE},
+                      ClassifyCase{"OpeningBracket", U"(", lexer::BRACKETING},
+                      ClassifyCase{"ClosingAngle", U">", lexer::BRACKETING},
+                      ClassifyCase{"Comma", U",", lexer::PUNCTUATION},
+                      ClassifyCase{"Dash", U"-", lexer::PUNCTUATION},
+                      ClassifyCase{"Empty", U"", lexer::BRACKETING},
+                      ClassifyCase{"TwoBrackets", U"([", lexer::BRACKETING},
+                      ClassifyCase{"BracketPair", U"()", lexer::PUNCTUATION},
+                      ClassifyCase{"PunctuationRun", U",-.", lexer::PUNCTUATION},
+                      ClassifyCase{"TwoDashes", U"--", lexer::UNDEFINED},
+                      ClassifyCase{"WordsWithBlank", U"a b", lexer::UNDEFINED},
+                      ClassifyCase{"LetterAndFullStop", U"H.", lexer::UNDEFINED},
+                      ClassifyCase{"Digits", U"1999", lexer::TEXT},
+                      ClassifyCase{"NonAsciiDash", U"\u2013", lexer::TEXT},
+                      ClassifyCase{"SpecialString", U"<=", lexer::SPECIAL},
+                      ClassifyCase{"PrefixOfASpecial", U"<", lexer::BRACKETING}),
+    labelled::ByLabel());
 
 TEST(TokTypes, CodesAreTheSevenInOrder) {
     const std::vector<int32_t> codes(std::begin(lexer::TOKTYPES), std::end(lexer::TOKTYPES));

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "labelled.hpp"
 #include "lexer/lexer.hpp"
 #include "nametidy/tidy.hpp"
 #include "reshaper/matching.hpp"
@@ -38,12 +39,11 @@ Pairs parse(std::u32string_view source, std::u32string_view name, std::u32string
 }
 
 struct ParseCase {
+    const char* label;
     std::u32string source;
     std::u32string name;
     Pairs expected;
-    friend void PrintTo(const ParseCase& c, std::ostream* os) {
-        *os << ::testing::PrintToString(c.source + U" | " + c.name);
-    }
+    friend void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.label; }
 };
 
 class Parse : public ::testing::TestWithParam<ParseCase> {};
@@ -57,22 +57,25 @@ TEST_P(Parse, KeywordsInStoreOrder) {
 INSTANTIATE_TEST_SUITE_P(
     EdgeCases, Parse,
     ::testing::Values(
-        ParseCase{U"a - b", U"Smith - Quarterly Report", {{U"a", U"Smith"}, {U"b", U"Quarterly Report"}}},
-        ParseCase{U"a, b", U"Smith, John H.", {{U"a", U"Smith"}, {U"b", U"John H ."}}},
-        ParseCase{U"a b", U"x y", {{U"a", U"x y"}, {U"b", U""}}},
-        ParseCase{U"a b", U"x b y", {{U"a", U"x"}, {U"b", U"b y"}}},
-        ParseCase{U"a - b", U"Notes", {{U"a", U"Notes"}, {U"b", U""}}},
-        ParseCase{U"a - b", U"p q - r - s", {{U"a", U"p q"}, {U"b", U"r - s"}}},
-        ParseCase{U"a - b", U"x: y - z", {{U"a", U"x : y"}, {U"b", U"z"}}},
-        ParseCase{U"-a", U"junk - x", {{U"a", U"x"}}},
-        ParseCase{U"title (series) - author", U"Report (Issue 2) - Finance",
+        ParseCase{"Delimiter", U"a - b", U"Smith - Quarterly Report", {{U"a", U"Smith"}, {U"b", U"Quarterly Report"}}},
+        ParseCase{"CommaAndInitial", U"a, b", U"Smith, John H.", {{U"a", U"Smith"}, {U"b", U"John H ."}}},
+        ParseCase{"NoDelimiterFirstTakesAll", U"a b", U"x y", {{U"a", U"x y"}, {U"b", U""}}},
+        ParseCase{"KeywordAsDelimiter", U"a b", U"x b y", {{U"a", U"x"}, {U"b", U"b y"}}},
+        ParseCase{"DelimiterMissing", U"a - b", U"Notes", {{U"a", U"Notes"}, {U"b", U""}}},
+        ParseCase{"LaterDelimitersInTheLastPart", U"a - b", U"p q - r - s", {{U"a", U"p q"}, {U"b", U"r - s"}}},
+        ParseCase{"OtherPunctuationKept", U"a - b", U"x: y - z", {{U"a", U"x : y"}, {U"b", U"z"}}},
+        ParseCase{"FormatWithoutBlanks", U"a-b", U"x - y", {{U"a", U"x"}, {U"b", U"y"}}},
+        ParseCase{"LeadingDelimiter", U"-a", U"junk - x", {{U"a", U"x"}}},
+        ParseCase{"Group", U"title (series) - author", U"Report (Issue 2) - Finance",
                   {{U"series", U"Issue 2"}, {U"title", U"Report"}, {U"author", U"Finance"}}},
-        ParseCase{U"a (b)", U"x (y (z) w)", {{U"b", U"y ( z"}, {U"a", U"x"}}},
-        ParseCase{U"a (b)", U"x (y z", {{U"b", U"y z"}, {U"a", U"x"}}},
-        ParseCase{U"a () b", U"x () y", {{U"a", U"x"}, {U"b", U"y"}}},
-        ParseCase{U"", U"anything", {}},
-        ParseCase{U"a - b", U"", {{U"a", U""}, {U"b", U""}}},
-        ParseCase{U"a - a", U"x - y", {{U"a", U"y"}}}));
+        ParseCase{"NestedGroupInTheName", U"a (b)", U"x (y (z) w)", {{U"b", U"y ( z"}, {U"a", U"x"}}},
+        ParseCase{"UnclosedGroup", U"a (b)", U"x (y z", {{U"b", U"y z"}, {U"a", U"x"}}},
+        ParseCase{"EmptyGroup", U"a () b", U"x () y", {{U"a", U"x"}, {U"b", U"y"}}},
+        ParseCase{"TwoGroups", U"[a] (b)", U"[x] (y)", {{U"a", U"x"}, {U"b", U"y"}}},
+        ParseCase{"EmptyFormat", U"", U"anything", {}},
+        ParseCase{"EmptyName", U"a - b", U"", {{U"a", U""}, {U"b", U""}}},
+        ParseCase{"RepeatedKeywordLastWins", U"a - a", U"x - y", {{U"a", U"y"}}}),
+    labelled::ByLabel());
 
 TEST(Parse, MissingOpeningBracketKeepsWhatWasFound) {
     std::u32string msg;
@@ -103,11 +106,10 @@ TEST(FindClosingBracket, FirstOfTheSameKindOrTheLength) {
 }
 
 struct ComposeCase {
+    const char* label;
     std::u32string target;
     std::u32string start, body, end;
-    friend void PrintTo(const ComposeCase& c, std::ostream* os) {
-        *os << ::testing::PrintToString(c.target);
-    }
+    friend void PrintTo(const ComposeCase& c, std::ostream* os) { *os << c.label; }
 };
 
 class Compose : public ::testing::TestWithParam<ComposeCase> {};
@@ -126,31 +128,74 @@ TEST_P(Compose, PiecesForTheTidier) {
 
 INSTANTIATE_TEST_SUITE_P(
     Targets, Compose,
-    ::testing::Values(ComposeCase{U"b - a", U"", U"Notes   -   Lee", U""},
-                      ComposeCase{U"(b) a", U"(", U"Notes )   Lee", U""},
-                      ComposeCase{U"a.", U"", U"Lee", U"."},
-                      ComposeCase{U"b - a - c", U"", U"Notes   -   Lee   -   c", U""},
-                      ComposeCase{U"", U"", U"", U""}, ComposeCase{U"-", U"-", U"", U""},
-                      ComposeCase{U"-x-", U"-", U"x", U"-"},
-                      ComposeCase{U" b - a", U"", U"  Notes   -   Lee", U""},
-                      ComposeCase{U"b b", U"", U"Notes   Notes", U""},
-                      ComposeCase{U"B - A", U"", U"B   -   A", U""},
-                      ComposeCase{U"e - b", U"", U"   -   Notes", U""}));
+    ::testing::Values(ComposeCase{"Swapped", U"b - a", U"", U"Notes   -   Lee", U""},
+                      ComposeCase{"OpeningBracketFirst", U"(b) a", U"(", U"Notes )   Lee", U""},
+                      ComposeCase{"FullStopLast", U"a.", U"", U"Lee", U"."},
+                      ComposeCase{"WordThatIsNoKeyword", U"b - a - c", U"", U"Notes   -   Lee   -   c", U""},
+                      ComposeCase{"Empty", U"", U"", U"", U""},
+                      ComposeCase{"OnlyADelimiter", U"-", U"-", U"", U""},
+                      ComposeCase{"DelimitersAround", U"-x-", U"-", U"x", U"-"},
+                      ComposeCase{"LeadingBlank", U" b - a", U"", U"  Notes   -   Lee", U""},
+                      ComposeCase{"KeywordTwice", U"b b", U"", U"Notes   Notes", U""},
+                      ComposeCase{"CapitalsAreNoKeywords", U"B - A", U"", U"B   -   A", U""},
+                      ComposeCase{"EmptyValue", U"e - b", U"", U"   -   Notes", U""}),
+    labelled::ByLabel());
+
+// The name made from `name`: its pieces for the tidier, as the composition of
+// the keywords the source format finds gives them.
+reshaper::Composition composed(std::u32string_view source, std::u32string_view target, std::u32string_view name) {
+    const Symbols txt = lexer::symbolize(name, false);
+    const reshaper::Match m = reshaper::match(lexer::symbolize(source, false), txt, BRACKETS);
+    std::map<std::u32string, std::u32string> values;
+    for (const auto& kv : keywords_of(txt, m)) values[kv.first] = kv.second;
+    return reshaper::compose(lexer::symbolize(target, true), [&](const std::u32string& s) {
+        auto at = values.find(s);
+        return at == values.end() ? nullptr : &at->second;
+    });
+}
+
+std::u32string reshape(std::u32string_view source, std::u32string_view target, std::u32string_view name) {
+    const reshaper::Composition c = composed(source, target, name);
+    return c.start_symbol + nametidy::presentable(c.body) + c.end_symbol;
+}
+
+struct EndToEndCase {
+    const char* label;
+    std::u32string source, target, name;
+    std::u32string body;  // what the tidier is given
+    std::u32string result;
+    friend void PrintTo(const EndToEndCase& c, std::ostream* os) { *os << c.label; }
+};
+
+class EndToEnd : public ::testing::TestWithParam<EndToEndCase> {};
+
+TEST_P(EndToEnd, BodyForTheTidierAndTheName) {
+    const EndToEndCase& c = GetParam();
+    EXPECT_EQ(composed(c.source, c.target, c.name).body, c.body);
+    EXPECT_EQ(reshape(c.source, c.target, c.name), c.result);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Worked, EndToEnd,
+    ::testing::Values(
+        EndToEndCase{"CommaToBlank", U"a, b", U"b a", U"Smith, John H.", U"John H .   Smith", U"John H. Smith"},
+        EndToEndCase{"Swapped", U"a - b", U"b - a", U"Lee - Notes", U"Notes   -   Lee", U"Notes - Lee"},
+        EndToEndCase{"OpeningBracketFirst", U"a - b", U"(b) a", U"Lee - Notes", U"Notes )   Lee", U"(Notes) Lee"},
+        EndToEndCase{"FullStopLast", U"a - b", U"a.", U"Lee - Notes", U"Lee", U"Lee."},
+        EndToEndCase{"Group", U"title (series) - author", U"author ~ [series] title", U"Report (Issue 2) - Finance",
+                     U"Finance   ~   [ Issue 2 ]   Report", U"Finance ~ [Issue 2] Report"},
+        EndToEndCase{"WordThatIsNoKeyword", U"a - b", U"b - a - c", U"Lee - Notes", U"Notes   -   Lee   -   c",
+                     U"Notes - Lee - c"},
+        EndToEndCase{"EmptyTarget", U"a - b", U"", U"Lee - Notes", U"", U""},
+        EndToEndCase{"OnlyADelimiter", U"a - b", U"-", U"Lee - Notes", U"", U"-"},
+        EndToEndCase{"DelimitersAround", U"a - b", U"-x-", U"Lee - Notes", U"x", U"-x-"},
+        EndToEndCase{"LeadingBlank", U"a - b", U" b - a", U"Lee - Notes", U"  Notes   -   Lee", U"Notes - Lee"},
+        EndToEndCase{"KeywordTwice", U"a - b", U"b b", U"Lee - Notes", U"Notes   Notes", U"Notes Notes"},
+        EndToEndCase{"CapitalsAreNoKeywords", U"a - b", U"B - A", U"Lee - Notes", U"B   -   A", U"B - A"},
+        EndToEndCase{"DelimiterMissing", U"a - b", U"b - a", U"Notes", U"   -   Notes", U"- Notes"}),
+    labelled::ByLabel());
 
 TEST(EndToEnd, TheHelpTextExamples) {
-    const auto reshape = [](std::u32string_view source, std::u32string_view target,
-                            std::u32string_view name) {
-        const Symbols txt = lexer::symbolize(name, false);
-        const reshaper::Match m = reshaper::match(lexer::symbolize(source, false), txt, BRACKETS);
-        std::map<std::u32string, std::u32string> values;
-        for (const auto& kv : keywords_of(txt, m)) values[kv.first] = kv.second;
-        const reshaper::Composition c =
-            reshaper::compose(lexer::symbolize(target, true), [&](const std::u32string& s) {
-                auto at = values.find(s);
-                return at == values.end() ? nullptr : &at->second;
-            });
-        return c.start_symbol + nametidy::presentable(c.body) + c.end_symbol;
-    };
     EXPECT_EQ(reshape(U"a, b", U"b a", U"Smith, John H."), U"John H. Smith");
     EXPECT_EQ(reshape(U"a - b", U"b - a", U"Douglas Adams - The Hitchhiker's Guide"),
               U"The Hitchhiker's Guide - Douglas Adams");

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "labelled.hpp"
 #include "lexer/lexer.hpp"
 #include "reshaper/spelling.hpp"
 
@@ -21,6 +22,7 @@ struct SpellingCase {
     std::u32string target;
     std::u32string name;
     std::u32string expected;
+    friend void PrintTo(const SpellingCase& c, std::ostream* os) { *os << c.label; }
 };
 
 class Spelling : public ::testing::TestWithParam<SpellingCase> {};
@@ -29,8 +31,6 @@ TEST_P(Spelling, PartsAsWritten) {
     const SpellingCase& c = GetParam();
     EXPECT_EQ(reshape(c.source, c.target, c.name), std::optional<std::u32string>(c.expected));
 }
-
-std::string label(const ::testing::TestParamInfo<SpellingCase>& info) { return info.param.label; }
 
 INSTANTIATE_TEST_SUITE_P(
     Parts, Spelling,
@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
                      U"(Lee) Notes"},
         SpellingCase{"FallbackKeepsTheName", U"name", U"name", U"C++  Primer, v1.2", U"C++  Primer, v1.2"},
         SpellingCase{"FallbackInBrackets", U"name", U"[name]", U"x - y", U"[x - y]"}),
-    label);
+    labelled::ByLabel());
 
 TEST(Spelling, NothingForANameThatDoesNotFit) {
     EXPECT_EQ(reshape(U"a - b", U"b - a", U"Notes without a delimiter"), std::nullopt);

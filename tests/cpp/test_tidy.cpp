@@ -1,48 +1,62 @@
 #include <gtest/gtest.h>
 
+#include "labelled.hpp"
 #include "nametidy/tidy.hpp"
 
 namespace {
 
 struct TidyCase {
+    const char* label;
     std::u32string in;
     std::u32string out;
-    friend void PrintTo(const TidyCase& c, std::ostream* os) {
-        *os << ::testing::PrintToString(c.in);
-    }
+    friend void PrintTo(const TidyCase& c, std::ostream* os) { *os << c.label; }
 };
 
 class Presentable : public ::testing::TestWithParam<TidyCase> {};
 
 TEST_P(Presentable, Tidies) { EXPECT_EQ(nametidy::presentable(GetParam().in), GetParam().out); }
 
+// What the composition of names hands over (blank runs where the target
+// format had one blank), and what a user must see.
 INSTANTIATE_TEST_SUITE_P(
     Documented, Presentable,
     ::testing::Values(
-        TidyCase{U"John H .   Smith", U"John H. Smith"},
-        TidyCase{U"Notes   -   Lee", U"Notes - Lee"},
-        TidyCase{U"Notes )   Lee", U"Notes) Lee"},
-        TidyCase{U"Finance   ~   [ Issue 2 ]   Report", U"Finance ~ [Issue 2] Report"},
-        TidyCase{U"Notes   -   Lee   -   c", U"Notes - Lee - c"},
-        TidyCase{U"   -   Notes", U"- Notes"},
-        TidyCase{U"Don ' t Panic", U"Don't Panic"},
-        TidyCase{U"The Hitchhiker ' s Guide", U"The Hitchhiker's Guide"},
-        TidyCase{U"Series ( Book # 3 )", U"Series (Book #3)"},
-        TidyCase{U"x : y , z ; w ! v ?", U"x: y, z; w! v?"},
-        TidyCase{U"< a > { b }", U"<a> {b}"},
-        TidyCase{U"l ' \u00e9t\u00e9", U"l'\u00e9t\u00e9"}));
+        TidyCase{"FullStopOfAnInitial", U"John H .   Smith", U"John H. Smith"},
+        TidyCase{"Delimiter", U"Notes   -   Lee", U"Notes - Lee"},
+        TidyCase{"ClosingBracket", U"Notes )   Lee", U"Notes) Lee"},
+        TidyCase{"OneWord", U"Lee", U"Lee"},
+        TidyCase{"BracketsAndTilde", U"Finance   ~   [ Issue 2 ]   Report", U"Finance ~ [Issue 2] Report"},
+        TidyCase{"TwoDelimiters", U"Notes   -   Lee   -   c", U"Notes - Lee - c"},
+        TidyCase{"EmptyFirstPart", U"   -   Notes", U"- Notes"},
+        TidyCase{"Apostrophe", U"Don ' t Panic", U"Don't Panic"},
+        TidyCase{"PossessiveApostrophe", U"The Hitchhiker ' s Guide", U"The Hitchhiker's Guide"},
+        TidyCase{"ApostropheAndDelimiter", U"The Hitchhiker ' s Guide   -   Douglas Adams",
+                 U"The Hitchhiker's Guide - Douglas Adams"},
+        TidyCase{"NumberSign", U"Series ( Book # 3 )", U"Series (Book #3)"},
+        TidyCase{"NumberSignInBrackets", U"Adams   ~   [ Trilogy # 1 ]   Guide", U"Adams ~ [Trilogy #1] Guide"},
+        TidyCase{"Punctuation", U"x : y , z ; w ! v ?", U"x: y, z; w! v?"},
+        TidyCase{"AngleAndCurlyBrackets", U"< a > { b }", U"<a> {b}"},
+        TidyCase{"ThreeKindsOfBrackets", U"( a )   < b >   { c }", U"(a) <b> {c}"},
+        TidyCase{"NonAsciiAfterApostrophe", U"l ' \u00e9t\u00e9", U"l'\u00e9t\u00e9"}),
+    labelled::ByLabel());
 
 INSTANTIATE_TEST_SUITE_P(
     LeftAlone, Presentable,
     ::testing::Values(
-        TidyCase{U"", U""}, TidyCase{U"  \t ", U""},
-        TidyCase{U"Smith - Quarterly Report", U"Smith - Quarterly Report"},
+        TidyCase{"Empty", U"", U""},
+        TidyCase{"BlanksAndTab", U"  \t ", U""},
+        TidyCase{"BlanksTabAndLineBreak", U" \t\n ", U""},
+        TidyCase{"TidyName", U"Smith - Quarterly Report", U"Smith - Quarterly Report"},
         // A quotation mark as written keeps its one-sided blank.
-        TidyCase{U"the 'Best' of", U"the 'Best' of"},
-        TidyCase{U"' quoted", U"' quoted"},
-        TidyCase{U"a ' - ' b", U"a ' - ' b"},
-        TidyCase{U"# a", U"# a"},
-        TidyCase{U"a\u00a0 b", U"a\u00a0 b"},
-        TidyCase{U"a\t\nb", U"a b"}));
+        TidyCase{"QuotedWord", U"the 'Best' of", U"the 'Best' of"},
+        TidyCase{"LeadingQuote", U"' quoted", U"' quoted"},
+        TidyCase{"QuotedDelimiter", U"a ' - ' b", U"a ' - ' b"},
+        TidyCase{"FullStopBeforeANumber", U"Vol. 2", U"Vol. 2"},
+        TidyCase{"NumberSignBeforeAWord", U"# a", U"# a"},
+        TidyCase{"NumberSignBeforeNotes", U"# notes", U"# notes"},
+        TidyCase{"NoBreakSpaceBeforeABlank", U"a\u00a0 b", U"a\u00a0 b"},
+        TidyCase{"BlankBeforeANoBreakSpace", U"caf\u00e9 \u00a0bar", U"caf\u00e9 \u00a0bar"},
+        TidyCase{"TabAndLineBreakBecomeABlank", U"a\t\nb", U"a b"}),
+    labelled::ByLabel());
 
 }  // namespace

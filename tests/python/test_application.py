@@ -28,7 +28,6 @@ def test_title_configuration_and_size(window, tmp_path):
     assert tuple(frame.GetSize()) == (800, 600)
     assert isinstance(frame.choices, reshaper.ReshapePanel)
     assert frame.transformclass is reshaper.Reshape
-    assert reshaper.Reshaper.__doc__ == "The main frame"
 
 
 def test_title_shows_a_stored_folder(window, tmp_path):
@@ -58,8 +57,6 @@ def test_panel_fields_and_texts(window):
         '         "Smith, John H." to "John H. Smith"')
     assert target_label.GetToolTipText() == target.GetToolTipText()
     assert (panel.target, panel.reversed_names, panel.cfg) == ("", False, panel.config)
-    assert reshaper.ReshapePanel.__doc__ == (
-        "This options panel displays the options applicable to the file name reformatting")
 
 
 def stored_formats(tmp_path, source, target):

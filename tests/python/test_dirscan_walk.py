@@ -138,3 +138,11 @@ def test_pattern_and_modes_are_read_at_each_call(make_tree, mixed_folder):
     assert tree.get_names() == ["x/d.mp3"]
     tree.config.pattern, tree.config.recursive = "*.txt", False
     assert "x/y/e.txt" not in tree.get_names() and "a.txt" in tree.get_names()
+
+
+def test_a_location_in_bytes_is_a_type_error_not_read_as_text(make_tree, mixed_folder):
+    cfg = config(mixed_folder)
+    cfg.location = os.fsencode(cfg.location)
+    tree = make_tree(cfg)
+    with pytest.raises(TypeError, match="expected str, not bytes"):
+        tree.get_names()

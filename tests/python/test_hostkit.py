@@ -7,30 +7,18 @@ import hostkit
 import nametidy
 
 
+# The tidier's cases are in the C++ tests (Presentable.Tidies); these few
+# show the host's name for it at work.
 @pytest.mark.parametrize("composed, tidy", [
-    # What the composition of names hands over (blank runs where the target
-    # format had one blank), and what a user must see.
     ("John H .   Smith", "John H. Smith"),
-    ("Notes   -   Lee", "Notes - Lee"),
-    ("Notes )   Lee", "Notes) Lee"),
-    ("Lee", "Lee"),
     ("Finance   ~   [ Issue 2 ]   Report", "Finance ~ [Issue 2] Report"),
-    ("Notes   -   Lee   -   c", "Notes - Lee - c"),
-    ("   -   Notes", "- Notes"),
-    ("The Hitchhiker ' s Guide   -   Douglas Adams", "The Hitchhiker's Guide - Douglas Adams"),
-    ("Adams   ~   [ Trilogy # 1 ]   Guide", "Adams ~ [Trilogy #1] Guide"),
-    ("x : y , z ; w ! v ?", "x: y, z; w! v?"),
-    ("( a )   < b >   { c }", "(a) <b> {c}"),
-    ("", ""),
     (" \t\n ", ""),
 ])
 def test_presentable(composed, tidy):
     assert hostkit.presentable(composed) == tidy
 
 
-@pytest.mark.parametrize("name", [
-    "Smith - Quarterly Report", "the 'Best' of", "Vol. 2", "# notes", "caf\u00e9 \u00a0bar",
-])
+@pytest.mark.parametrize("name", ["Smith - Quarterly Report", "caf\u00e9 \u00a0bar"])
 def test_presentable_leaves_tidy_names_alone(name):
     assert hostkit.presentable(name) == name
 

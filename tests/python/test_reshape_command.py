@@ -7,8 +7,11 @@ import pytest
 from disktree import make, moved, snapshot
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-RESHAPE = os.path.join(ROOT, "build", "bin", "reshape")
-RESHAPE_WITH_FAULTS = os.path.join(ROOT, "build", "tests", "reshape_with_faults")
+# The build whose command is tested: build/, or the one RESHAPE_BUILD names
+# (scripts/test names the sanitized build).
+BUILD = os.environ.get("RESHAPE_BUILD", os.path.join(ROOT, "build"))
+RESHAPE = os.path.join(BUILD, "bin", "reshape")
+RESHAPE_WITH_FAULTS = os.path.join(BUILD, "tests", "reshape_with_faults")
 
 LAYOUT = ["Smith - Report.txt", "Report - Smith.txt", "Lee - Notes.txt", "Notes - Lee.pdf",
           "Plain.txt", "sub/", "sub/Doe - Plan.md", "Taken - It.txt", "It - Taken.txt"]

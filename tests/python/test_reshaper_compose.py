@@ -23,22 +23,13 @@ def compose(source, target, name):
     return apply_parser(lexer.symbolizer(target, whitespace=True), keywords)
 
 
-# source, target, name, string handed to presentable, returned with the real tidier
+# source, target, name, string handed to presentable, returned with the real
+# tidier. The composition's cases are in the C++ tests (EndToEnd, Compose);
+# these few show what the binding hands to the host's tidier and returns.
 EXAMPLES = [
     ("a, b", "b a", "Smith, John H.", "John H .   Smith", "John H. Smith"),
-    ("a - b", "b - a", "Lee - Notes", "Notes   -   Lee", "Notes - Lee"),
     ("a - b", "(b) a", "Lee - Notes", "Notes )   Lee", "(Notes) Lee"),
-    ("a - b", "a.", "Lee - Notes", "Lee", "Lee."),
-    ("title (series) - author", "author ~ [series] title", "Report (Issue 2) - Finance",
-     "Finance   ~   [ Issue 2 ]   Report", "Finance ~ [Issue 2] Report"),
-    ("a - b", "b - a - c", "Lee - Notes", "Notes   -   Lee   -   c", "Notes - Lee - c"),
-    ("a - b", "", "Lee - Notes", "", ""),
-    ("a - b", "-", "Lee - Notes", "", "-"),
     ("a - b", "-x-", "Lee - Notes", "x", "-x-"),
-    ("a - b", " b - a", "Lee - Notes", "  Notes   -   Lee", "Notes - Lee"),
-    ("a - b", "b b", "Lee - Notes", "Notes   Notes", "Notes Notes"),
-    ("a - b", "B - A", "Lee - Notes", "B   -   A", "B - A"),
-    ("a - b", "b - a", "Notes", "   -   Notes", "- Notes"),
 ]
 
 
@@ -229,14 +220,6 @@ def test_construction_arguments():
         Reshape()
     with pytest.raises(TypeError):
         Reshape(config(), config())
-
-
-def test_documentation():
-    assert Reshape.__doc__.splitlines() == [
-        "The function to be called when a Reformat operaitons is requested",
-        "Note that this rquires additional paramrters: tee source and target name syntaxes"]
-    assert [n for n in vars(Reshape) if not n.startswith("__") or n == "__init__"] == [
-        "__init__", "validate", "run"]
 
 
 @pytest.mark.parametrize("source, target", [

@@ -11,25 +11,13 @@ def src(fmt):
     return lexer.symbolizer(fmt, whitespace=False)
 
 
+# The matcher's cases are in the C++ tests (Parse.KeywordsInStoreOrder);
+# these few show that the binding hands over names and keywords as they are.
 @pytest.mark.parametrize("source, name, expected", [
-    ("a - b", "Smith - Quarterly Report", {"a": "Smith", "b": "Quarterly Report"}),
     ("a, b", "Smith, John H.", {"a": "Smith", "b": "John H ."}),
-    ("a b", "x y", {"a": "x y", "b": ""}),
-    ("a b", "x b y", {"a": "x", "b": "b y"}),
-    ("a - b", "Notes", {"a": "Notes", "b": ""}),
-    ("a - b", "p q - r - s", {"a": "p q", "b": "r - s"}),
-    ("a - b", "x: y - z", {"a": "x : y", "b": "z"}),
-    ("a-b", "x - y", {"a": "x", "b": "y"}),
-    ("-a", "junk - x", {"a": "x"}),
     ("title (series) - author", "Report (Issue 2) - Finance",
      {"series": "Issue 2", "title": "Report", "author": "Finance"}),
-    ("a (b)", "x (y (z) w)", {"b": "y ( z", "a": "x"}),
-    ("a (b)", "x (y z", {"b": "y z", "a": "x"}),
-    ("a () b", "x () y", {"a": "x", "b": "y"}),
-    ("", "anything", {}),
     ("a - b", "", {"a": "", "b": ""}),
-    ("a - a", "x - y", {"a": "y"}),
-    ("[a] (b)", "[x] (y)", {"a": "x", "b": "y"}),
 ])
 def test_parse_source(source, name, expected):
     msg, keywords = parse_source(src(source), name)

@@ -8,11 +8,7 @@ import years
 from fakes import Recorder
 
 
-def test_constants_in_order():
-    names = ["__version__", "debug", "dprint", "NOT_LETTERS", "PUNCT_IN_SET", "YEAR_ENTIRE",
-             "YEAR_PAREN", "YEAR_PUNCT", "YEAR_START", "YEAR_END", "YEAR_PATTERN",
-             "SECOND_YEAR_DELIMITER_LIST", "Chunk", "find_years", "extract_year"]
-    assert [n for n in vars(years) if n in names] == names
+def test_constants():
     assert years.__version__ == "1.0" and years.debug is False
     assert years.dprint is hostkit.dprint
     assert years.NOT_LETTERS == "0123456789!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~ "
@@ -93,6 +89,18 @@ def test_debug_switch_is_off_during_the_search_and_restored(monkeypatch):
         assert years.debug == "on"
     finally:
         years.debug = False
+
+
+@pytest.mark.parametrize("failure", [RuntimeError("printer broke"), KeyboardInterrupt()])
+def test_debug_switch_is_restored_when_the_search_fails(monkeypatch, failure):
+    def broken(*args):
+        raise failure
+
+    monkeypatch.setattr(years, "dprint", broken)
+    monkeypatch.setattr(years, "debug", "on")
+    with pytest.raises(type(failure)):
+        years.Chunk("Title - 1999").find_years()
+    assert years.debug == "on"
 
 
 def test_debug_lines_of_a_search(monkeypatch, raw):
