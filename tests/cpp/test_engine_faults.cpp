@@ -53,10 +53,10 @@ Scenario deep_folders() {
     Scenario s{"HundredDeepFolders", {}, {}};
     std::string path;
     for (int depth = 0; depth < 100; ++depth) {
-        char name[61];
-        std::snprintf(name, sizeof name, "%03d%057d", depth, 0);
+        const std::string digits = std::to_string(depth);
+        const std::string name = std::string(3 - digits.size(), '0') + digits + std::string(57, '0');
         const std::string folder = path + name;
-        s.pairs.push_back({folder, std::string("renamed ") + name});
+        s.pairs.push_back({folder, "renamed " + name});
         path = folder + "/";
     }
     s.layout = {path + "bottom"};
