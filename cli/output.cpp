@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "folderwalk/folderwalk.hpp"
+#include "names/codec.hpp"
 
 namespace cli {
 
 std::string json_string(const std::string& bytes) {
     std::string out = "\"";
     char escaped[8];
-    for (char32_t c : folderwalk::decode(bytes)) {
+    for (char32_t c : names::decode(bytes)) {
         if (c == U'"' || c == U'\\') {
             out += '\\';
             out += static_cast<char>(c);
@@ -22,7 +22,7 @@ std::string json_string(const std::string& bytes) {
             std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
             out += escaped;
         } else {
-            out += folderwalk::encode(std::u32string(1, c));
+            out += names::encode(std::u32string(1, c));
         }
     }
     return out + "\"";

@@ -19,8 +19,9 @@
 
 #include "cli/output.hpp"
 #include "cli/progress.hpp"
-#include "fileitem/rowlogic.hpp"
 #include "folderwalk/folderwalk.hpp"
+#include "names/codec.hpp"
+#include "names/rules.hpp"
 #include "renamer/engine.hpp"
 #include "renamer/history.hpp"
 #include "reshaper/transformer.hpp"
@@ -147,7 +148,7 @@ Options parse_options(int argc, char** argv) {
 
 // ---- output ----
 
-std::string utf8(std::u32string_view text) { return folderwalk::encode(text); }
+std::string utf8(std::u32string_view text) { return names::encode(text); }
 
 bool all_fine(const std::vector<renamer::Entry>& entries) {
     return std::all_of(entries.begin(), entries.end(), [](const renamer::Entry& e) {
@@ -224,9 +225,9 @@ void add_proposals(cli::Output& output, const std::vector<Skipped>& skipped, std
 // The renames the window would propose, one folder at a time: only names
 // that fit the source format, their parts spelled as before.
 void for_each_folder(const Options& o, const std::function<void(Proposals, const renamer::Listing&)>& take) {
-    const reshaper::Transformer transformer(folderwalk::decode(o.source), folderwalk::decode(o.target));
+    const reshaper::Transformer transformer(names::decode(o.source), names::decode(o.target));
     const std::string misfit = utf8(transformer.misfit_reason());
-    const wildcard::Pattern pattern(folderwalk::decode(o.pattern));
+    const wildcard::Pattern pattern(names::decode(o.pattern));
     const std::string top = o.folder;
     folderwalk::walk(top, [&](folderwalk::Directory& dir) {
         progress.walked(dir.files.size() + dir.dirs.size());
@@ -239,7 +240,7 @@ void for_each_folder(const Options& o, const std::function<void(Proposals, const
         Proposals proposals;
         proposals.requests.reserve(names.size());
         for (std::string& name : names) {
-            const std::u32string decoded = folderwalk::decode(name);
+            const std::u32string decoded = names::decode(name);
             if (!o.pattern.empty() && !pattern.matches(decoded)) continue;
             const reshaper::Transformer::Review proposal = transformer.review(decoded, o.folders);
             if (!proposal.fits) {
@@ -247,7 +248,7 @@ void for_each_folder(const Options& o, const std::function<void(Proposals, const
                     proposals.skipped.push_back({relative.empty() ? name : relative + "/" + name, name, misfit});
                 continue;
             }
-            if (!fileitem::proposes_change(proposal.name, decoded)) continue;
+            if (!names::proposes_change(proposal.name, decoded)) continue;
             proposals.requests.push_back(
                 {relative.empty() ? std::move(name) : relative + "/" + name, utf8(proposal.name), {}});
         }
@@ -374,7 +375,7 @@ int main(int argc, char** argv) {
     progress = progress_for(o);
     if (o.history) return run_history(o);
     if (o.undo) return run_undo(o);
-    const reshaper::Transformer check(folderwalk::decode(o.source), folderwalk::decode(o.target));
+    const reshaper::Transformer check(names::decode(o.source), names::decode(o.target));
     if (!check.validate().empty()) usage_error(utf8(check.validate()));
     bool fine = true;
     if (!o.apply) {

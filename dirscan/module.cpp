@@ -1,13 +1,14 @@
 // Python interface of the file tree: `Filetree`, which walks the chosen
 // folder, builds the rows of the tree and offers the selection commands and
-// the rename list. The walk and the wildcard match are native
-// (folderwalk/, wildcard/); here are the rows, the messages and the
-// toolkit calls, in the order the tree makes them.
+// the rename list. The walk and the wildcard match are native (collect.cpp
+// over folderwalk/, and wildcard/); here are the rows, the messages and
+// the toolkit calls, in the order the tree makes them.
 #include <chrono>
 #include <cstdio>
 #include <optional>
 
-#include "folderwalk/folderwalk.hpp"
+#include "dirscan/collect.hpp"
+#include "names/codec.hpp"
 #include "pyglue/pyglue.hpp"
 #include "wildcard/wildcard.hpp"
 
@@ -93,13 +94,13 @@ py::list get_names(py::handle mod, py::object self) {
     }
     py::object max_files = mod.attr("MAX_FILES");
 
-    folderwalk::CollectOptions options;
+    dirscan::CollectOptions options;
     options.folders = folder_mode(self);
     options.recursive = pyglue::truth(config.attr("recursive"));
     options.max_files = static_cast<std::size_t>(std::max(0, pyglue::to_int32(max_files)));
     options.report_progress = pyglue::truth(self.attr("on_progress"));
 
-    folderwalk::CollectHooks hooks;
+    dirscan::CollectHooks hooks;
     hooks.matches = [&](std::u32string_view name) {
         if (any_name) return true;
         if (native) return native->matches(name);
@@ -107,7 +108,7 @@ py::list get_names(py::handle mod, py::object self) {
     };
     hooks.progress = [&](const std::string& directory) {
         wx_of(mod).attr("Yield")();
-        progress(self, pyglue::concat("Processing ", pyglue::from_u32(folderwalk::decode(directory))));
+        progress(self, pyglue::concat("Processing ", pyglue::from_u32(names::decode(directory))));
     };
     hooks.breaking_inner = [&] { dprint(mod, "*** breaking inner"); };
     hooks.limit_reached = [&] {
@@ -116,8 +117,8 @@ py::list get_names(py::handle mod, py::object self) {
         dprint(mod, "*** breaking outer");
     };
 
-    const std::string top = folderwalk::encode(pyglue::to_u32(self.attr("abslocation")));
-    const std::vector<std::u32string> names = folderwalk::collect_names(top, options, hooks);
+    const std::string top = names::encode(pyglue::to_u32(self.attr("abslocation")));
+    const std::vector<std::u32string> names = dirscan::collect_names(top, options, hooks);
     py::list out(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) out[i] = pyglue::from_u32(names[i]);
     return out;

@@ -1,8 +1,10 @@
 // Python interface of the tree rows: the module's markers and registries,
 // `ContextMenu` (a wx.Menu) and `Fileitem`, one row of the file tree with its
 // widgets in the two panes. Both classes are made with type() so that they
-// behave as Python classes; the decisions they take are in rowlogic.cpp.
+// behave as Python classes; the decisions they take are in rowlogic.cpp and
+// names/rules.cpp.
 #include "fileitem/rowlogic.hpp"
+#include "names/rules.hpp"
 #include "pyglue/pyglue.hpp"
 
 namespace py = pybind11;
@@ -121,7 +123,7 @@ py::object transform(py::object self) {
     if (pyglue::truth(self.attr("folder"))) return defined(name) + py::str("");
     pyglue::require_str(name, "transform", "name");
     const auto length = static_cast<int32_t>(PyUnicode_GET_LENGTH(name.ptr()));
-    const auto dot = static_cast<int32_t>(fileitem::extension_start(to_u32(name)));
+    const auto dot = static_cast<int32_t>(names::extension_start(to_u32(name)));
     return defined(pyglue::substring(name, 0, dot)) + pyglue::substring(name, dot, length - dot);
 }
 
@@ -202,7 +204,7 @@ void setup_rightside(py::handle mod, py::object self, py::object rownmb) {
     const int32_t indent = pyglue::to_int32(self.attr("indent"));
     py::object proposal = self.attr("transform")();
     pyglue::require_str(proposal, "transform", "result");
-    const bool ticked = fileitem::proposes_change(to_u32(proposal), to_u32(self.attr("name")));
+    const bool ticked = names::proposes_change(to_u32(proposal), to_u32(self.attr("name")));
     self.attr("ticked") = ticked;
     py::object row = wx.attr("BoxSizer")(wx.attr("HORIZONTAL"));
     py::object marker_style = wx.attr("BORDER_NONE") | wx.attr("TE_READONLY");
@@ -305,7 +307,7 @@ void on_right_click(py::handle mod, py::object self, py::object) {
 
 void on_proposed_update(py::object self, py::object) {
     py::object text = self.attr("proposed").attr("GetValue")();
-    const bool ticked = fileitem::proposes_change(to_u32(text), to_u32(self.attr("name")));
+    const bool ticked = names::proposes_change(to_u32(text), to_u32(self.attr("name")));
     self.attr("ticked") = ticked;
     self.attr("tick").attr("SetValue")(ticked ? TICK_MARK : NO_TICK);
     self.attr("format_row")();

@@ -1,13 +1,10 @@
 // Walking a folder the way the host's os.walk does (top-down, followlinks
-// off), and collecting the names a file tree shows. Paths are the file
-// system's bytes; names handed to callers are decoded to code points with
-// the host's rules (UTF-8, undecodable bytes kept as U+DC80..U+DCFF).
+// off). Paths and names are the file system's bytes; names/codec.hpp reads
+// them as the host does.
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace folderwalk {
@@ -36,29 +33,5 @@ std::string join(const std::string& parent, const std::string& name);
 // The path of a visited directory relative to the walk's `top`, without a
 // leading separator ("" for `top` itself, also when it is a root).
 std::string relative_to(const std::string& top, const std::string& path);
-
-// File-system bytes as the host decodes them.
-std::u32string decode(std::string_view bytes);
-
-// Code points back to the bytes they were decoded from.
-std::string encode(std::u32string_view text);
-
-struct CollectOptions {
-    bool folders = false;          // collect folders rather than files
-    bool recursive = true;         // walk below the chosen folder
-    std::size_t max_files = 500;   // the walk ends once more candidates were examined
-    bool report_progress = false;  // call `progress` every 51st directory
-};
-
-struct CollectHooks {
-    std::function<bool(std::u32string_view name)> matches;       // the pattern
-    std::function<void(const std::string& directory)> progress;  // every 51st directory
-    std::function<void()> breaking_inner;                        // limit hit inside a directory
-    std::function<void()> limit_reached;                         // the walk ends at the limit
-};
-
-// The names below `top` (relative, slash-separated), sorted by code point.
-std::vector<std::u32string> collect_names(const std::string& top, const CollectOptions& options,
-                                          const CollectHooks& hooks);
 
 }  // namespace folderwalk

@@ -3,7 +3,7 @@
 #include <pybind11/pybind11.h>
 
 #include "lexer/lexer.hpp"
-#include "pyglue/lexer_scan.hpp"
+#include "lexer/python_scan.hpp"
 #include "pyglue/pyglue.hpp"
 
 namespace py = pybind11;
@@ -27,14 +27,14 @@ struct Token {
 
 std::vector<std::u32string> specials_for_classify(py::handle module) {
     std::vector<std::u32string> out;
-    for (py::handle entry : pyglue::special_tokens(module))
+    for (py::handle entry : lexer::python::special_tokens(module))
         if (PyUnicode_Check(entry.ptr())) out.push_back(to_u32(entry));
     return out;
 }
 
 py::list symbolize(py::handle module, py::handle text, bool whitespace) {
     pyglue::require_str(text, "symbolizer", "text");
-    return pyglue::symbol_list(module, text, whitespace);
+    return lexer::python::symbol_list(module, text, whitespace);
 }
 
 Token make_token(py::handle module, py::handle text, py::handle toktype) {

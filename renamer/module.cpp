@@ -2,7 +2,7 @@
 // plan(base, pairs) gives a Plan to show and then apply; undo(base) takes
 // back the most recent batch. Entries come back as dicts with the keys
 // path, new, status and reason, as the command-line tool's JSON has them.
-#include "folderwalk/folderwalk.hpp"
+#include "names/codec.hpp"
 #include "pyglue/pyglue.hpp"
 #include <chrono>
 
@@ -17,10 +17,10 @@ namespace {
 // bytes it could not decode given back as they were).
 std::string fs_bytes(py::handle text, const char* func, const char* arg) {
     pyglue::require_str(text, func, arg);
-    return folderwalk::encode(pyglue::to_u32(text));
+    return names::encode(pyglue::to_u32(text));
 }
 
-py::str fs_text(const std::string& bytes) { return pyglue::from_u32(folderwalk::decode(bytes)); }
+py::str fs_text(const std::string& bytes) { return pyglue::from_u32(names::decode(bytes)); }
 
 py::list entries_of(const std::vector<renamer::Entry>& entries) {
     py::list out;
@@ -39,7 +39,7 @@ std::string journal_folder() { return renamer::default_journal_folder(); }
 
 // The journal folder could not be used: an OSError with the reason.
 [[noreturn]] void raise_os_error(const std::string& problem) {
-    PyErr_SetString(PyExc_OSError, folderwalk::encode(folderwalk::decode(problem)).c_str());
+    PyErr_SetString(PyExc_OSError, names::encode(names::decode(problem)).c_str());
     throw py::error_already_set();
 }
 

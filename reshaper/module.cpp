@@ -5,8 +5,8 @@
 #include <deque>
 #include <optional>
 
+#include "lexer/python_scan.hpp"
 #include "nametidy/tidy.hpp"
-#include "pyglue/lexer_scan.hpp"
 #include "pyglue/pyglue.hpp"
 #include "reshaper/fit.hpp"
 #include "reshaper/matching.hpp"
@@ -116,7 +116,7 @@ py::object name_symbols(py::handle mod, py::handle text) {
     py::object symbolizer = lexer.attr("symbolizer");
     if (!pyglue::is_native(symbolizer, "lexer", "symbolizer"))
         return symbolizer(text, py::arg("whitespace") = false);
-    return pyglue::symbol_list(lexer, text, false);
+    return lexer::python::symbol_list(lexer, text, false);
 }
 
 py::tuple parse_source(py::handle mod, py::handle source, py::handle text) {
@@ -235,7 +235,7 @@ std::optional<py::object> native_run(py::handle mod, py::object self, py::handle
         const Symbols src = symbols_of(source, "run", "source_symbols");
         const Symbols tgt = symbols_of(target, "run", "target_symbols");
         Symbols text;
-        for (const lexer::Span& span : pyglue::scan_symbols(lexer, u, false))
+        for (const lexer::Span& span : lexer::python::scan_symbols(lexer, u, false))
             text.emplace_back(u.substr(span.start, span.length));
         const std::u32string newname = reshaper::reshape_symbols(src, tgt, text, current_brackets(mod), u);
         if (newname != u) return from_u32(newname);
@@ -309,7 +309,7 @@ py::object make_reshape_class(py::object mod) {
 // fails: such a name cannot be matched, as run finds too.
 std::optional<std::vector<lexer::Span>> places_of(py::handle mod, const std::u32string& name) {
     try {
-        return pyglue::scan_symbols(lexer_of(mod), name, false);
+        return lexer::python::scan_symbols(lexer_of(mod), name, false);
     } catch (py::error_already_set& e) {
         if (!e.matches(PyExc_Exception)) throw;
         return std::nullopt;

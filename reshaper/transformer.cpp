@@ -2,8 +2,8 @@
 
 #include <unordered_map>
 
-#include "fileitem/rowlogic.hpp"
 #include "lexer/lexer.hpp"
+#include "names/rules.hpp"
 #include "nametidy/tidy.hpp"
 #include "reshaper/fit.hpp"
 #include "reshaper/spelling.hpp"
@@ -47,7 +47,7 @@ std::u32string Transformer::run(std::u32string_view name) const {
 namespace {
 
 std::size_t base_length(std::u32string_view entry_name, bool folder) {
-    return folder ? entry_name.size() : fileitem::extension_start(entry_name);
+    return folder ? entry_name.size() : names::extension_start(entry_name);
 }
 
 }  // namespace

@@ -120,6 +120,17 @@ void make(const std::string& root, const std::vector<std::string>& layout) {
     }
 }
 
+std::string deeper_than_path_max() {
+    std::string deep;
+    for (int depth = 0; depth < 100; ++depth) {
+        std::string name = std::to_string(depth);  // 60 bytes: the depth, zero-padded on both sides
+        name.insert(0, 3 - name.size(), '0');
+        name.resize(60, '0');
+        deep += (deep.empty() ? "" : "/") + name;
+    }
+    return deep;
+}
+
 Snapshot snapshot(const std::string& root) {
     Snapshot out;
     const int fd = open_dir(AT_FDCWD, root);

@@ -29,6 +29,10 @@ private:
 // contents are "contents of " and its path.
 void make(const std::string& root, const std::vector<std::string>& layout);
 
+// A relative path of a hundred nested folders of 60-byte names, far
+// longer than PATH_MAX.
+std::string deeper_than_path_max();
+
 // {path: contents} for files, {path + "/": ""} for folders.
 using Snapshot = std::map<std::string, std::string>;
 Snapshot snapshot(const std::string& root);

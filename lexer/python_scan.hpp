@@ -1,7 +1,8 @@
 // The tokenizer's scan as the Python modules run it: with the special
 // strings of a lexer module's SPECIAL_TOKENS, read afresh at every call.
 // Shared by the lexer's own binding and by callers of its native
-// symbolizer that skip the round trip through Python.
+// symbolizer that skip the round trip through Python; for binding files
+// only, as it needs the Python glue (lexer.hpp is the plain core).
 #pragma once
 
 #include <vector>
@@ -9,7 +10,10 @@
 #include "lexer/lexer.hpp"
 #include "pyglue/pyglue.hpp"
 
-namespace pyglue {
+namespace lexer::python {
+
+using pyglue::to_u32;
+namespace py = pybind11;
 
 inline py::list special_tokens(py::handle lexer_module) {
     return lexer_module.attr("SPECIAL_TOKENS");
@@ -51,8 +55,8 @@ inline std::vector<lexer::Span> scan_symbols(py::handle lexer_module, const std:
 inline py::list symbol_list(py::handle lexer_module, py::handle text, bool whitespace) {
     const std::vector<lexer::Span> spans = scan_symbols(lexer_module, to_u32(text), whitespace);
     py::list out(spans.size());
-    for (std::size_t i = 0; i < spans.size(); ++i) out[i] = substring(text, spans[i].start, spans[i].length);
+    for (std::size_t i = 0; i < spans.size(); ++i) out[i] = pyglue::substring(text, spans[i].start, spans[i].length);
     return out;
 }
 
-}  // namespace pyglue
+}  // namespace lexer::python

@@ -1,0 +1,45 @@
+#include "collect.hpp"
+
+#include <algorithm>
+
+#include "folderwalk/folderwalk.hpp"
+#include "names/codec.hpp"
+
+namespace dirscan {
+
+std::vector<std::u32string> collect_names(const std::string& top, const CollectOptions& options,
+                                          const CollectHooks& hooks) {
+    std::vector<std::u32string> found;
+    std::size_t examined = 0;
+    std::size_t since_progress = 0;
+    folderwalk::walk(top, [&](const folderwalk::Directory& dir) {
+        if (options.report_progress) {
+            if (since_progress > 50) {
+                hooks.progress(dir.path);
+                since_progress = 0;
+            }
+            ++since_progress;
+        }
+        const std::string relative = folderwalk::relative_to(top, dir.path);
+        for (const std::string& candidate : options.folders ? dir.dirs : dir.files) {
+            const std::u32string name = names::decode(candidate);
+            if (hooks.matches(name)) {
+                if (examined > options.max_files) {
+                    hooks.breaking_inner();
+                    break;
+                }
+                found.push_back(relative.empty() ? name : names::decode(relative) + U'/' + name);
+            }
+            ++examined;
+        }
+        if (examined > options.max_files) {
+            hooks.limit_reached();
+            return false;
+        }
+        return options.recursive;
+    });
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+}  // namespace dirscan
