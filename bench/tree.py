@@ -12,6 +12,7 @@ import wx
 import dirscan
 import reshaper
 import fileitem
+import treepanes
 
 RUNS = 5
 
@@ -19,14 +20,9 @@ RUNS = 5
 class Panes:
     def __init__(self):
         self.frame = wx.Frame(None, size=(900, 700))
-        self.left, self.right = wx.ScrolledWindow(self.frame), wx.ScrolledWindow(self.frame)
-        self.sizer1, self.sizer2 = wx.GridBagSizer(), wx.GridBagSizer()
-        self.left.SetSizer(self.sizer1)
-        self.right.SetSizer(self.sizer2)
-        both = wx.BoxSizer(wx.HORIZONTAL)
-        both.Add(self.left, 1, wx.EXPAND)
-        both.Add(self.right, 1, wx.EXPAND)
-        self.frame.SetSizer(both)
+        made = treepanes.make_panes(self.frame)
+        self.left, self.right = made.left, made.right
+        self.sizer1, self.sizer2 = made.sizer1, made.sizer2
         self.frame.Show()
 
     def close(self):

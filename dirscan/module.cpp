@@ -179,10 +179,8 @@ void show_nothing_found(py::handle mod, py::object self) {
     py::object matching = pyglue::truth(pattern) ? pyglue::concat(" matching ", pattern) : py::str("");
     py::object message = pyglue::concat("No ", kind(self), matching, " found");
     py::object caption = pyglue::concat(mod.attr("hostkit").attr("scriptname")(), " file selection");
-    py::object dialog = wx.attr("MessageDialog")(self.attr("wxparent1"), message, caption,
-                                                 wx.attr("OK") | wx.attr("CENTRE"));
-    dialog.attr("ShowModal")();
-    dialog.attr("Destroy")();
+    py::module_::import("messagebox").attr("show_message")(self.attr("wxparent1"), message, caption,
+                                                           wx.attr("CENTRE"));
 }
 
 // Keeps the panes out of sight while rows are added to them: each hand-over

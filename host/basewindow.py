@@ -19,6 +19,8 @@ from buildguard import BuildCancelled, BuildGuard
 from errorreport import HandlerErrors
 from historydialog import HistoryDialog
 from listing import RenameDialog, UndoDialog, describe
+from messagebox import show_message
+from treepanes import make_panes
 from preview import Preview
 from proposer import Proposer
 from readable import readable, show_rows_readably
@@ -55,18 +57,9 @@ class Basewindow(wx.Frame):
         container = wx.Panel(self)
         self.choices = choicespanel(container, self.cfg, self.refresh, self.execute,
                                     self.untick_all, self.show_progress)
-        self.scroller = wx.ScrolledWindow(container, style=wx.VSCROLL | wx.HSCROLL)
-        self.scroller.SetScrollRate(10, 10)
-        # Both panes live in one scrolled window, so they scroll in step.
-        self.left = wx.Panel(self.scroller)
-        self.right = wx.Panel(self.scroller)
-        self.sizer1, self.sizer2 = wx.GridBagSizer(), wx.GridBagSizer()
-        self.left.SetSizer(self.sizer1)
-        self.right.SetSizer(self.sizer2)
-        panes = wx.BoxSizer(wx.HORIZONTAL)
-        panes.Add(self.left, 1, wx.EXPAND)
-        panes.Add(self.right, 1, wx.EXPAND)
-        self.scroller.SetSizer(panes)
+        panes = make_panes(container)
+        self.scroller, self.left, self.right = panes.scroller, panes.left, panes.right
+        self.sizer1, self.sizer2 = panes.sizer1, panes.sizer2
         layout = wx.BoxSizer(wx.VERTICAL)
         layout.Add(self.choices, 0, wx.EXPAND)
         layout.Add(wx.StaticLine(container), 0, wx.EXPAND)
@@ -276,9 +269,7 @@ class Basewindow(wx.Frame):
     # ---- renaming ----
 
     def _tell(self, text, icon=wx.ICON_INFORMATION):
-        dialog = wx.MessageDialog(self, readable(text), hostkit.scriptname(), wx.OK | icon)
-        dialog.ShowModal()
-        dialog.Destroy()
+        show_message(self, readable(text), hostkit.scriptname(), icon)
 
     def _tell_later(self, text, icon=wx.ICON_WARNING):
         """From the event loop: for what is found before the window shows."""

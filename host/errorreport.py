@@ -11,6 +11,7 @@ import sys
 import wx
 
 import hostkit
+from messagebox import show_message
 from readable import readable
 
 
@@ -41,10 +42,8 @@ class HandlerErrors:
         self.pending.discard(message)
         if not self.frame:
             return
-        dialog = wx.MessageDialog(self.frame, "Something went wrong:\n\n" + message,
-                                  hostkit.scriptname(), wx.OK | wx.ICON_ERROR)
-        dialog.ShowModal()
-        dialog.Destroy()
+        show_message(self.frame, "Something went wrong:\n\n" + message, hostkit.scriptname(),
+                     wx.ICON_ERROR)
 
     def _on_destroy(self, event):
         event.Skip()

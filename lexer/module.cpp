@@ -84,12 +84,9 @@ private:
 
     void start() {
         state_ = State::exhausted;  // an error here ends the iterator, as in a generator
-        py::object symbolizer = module_.attr("symbolizer");
-        py::object symbols;
-        if (pyglue::is_native(symbolizer, "lexer", "symbolizer"))
-            symbols = symbolize(module_, text_, pyglue::truth(whitespace_));
-        else
-            symbols = symbolizer(text_, py::arg("whitespace") = whitespace_);
+        py::object symbols = pyglue::call_current(
+            module_, "symbolizer", "lexer", [&] { return symbolize(module_, text_, pyglue::truth(whitespace_)); },
+            text_, py::arg("whitespace") = whitespace_);
         symbols_ = py::iter(symbols);
         state_ = State::running;
     }

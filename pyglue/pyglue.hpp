@@ -213,6 +213,17 @@ inline bool is_native(py::handle current, const char* module_name, const char* n
     return original && current.ptr() == original;
 }
 
+// Calls `holder.<name>` as it stands now: `native()` while it still holds
+// the native `name` of the module `module_name`, else the replacement with
+// `args`.
+template <typename Native, typename... Args>
+py::object call_current(py::handle holder, const char* name, const char* module_name, Native&& native,
+                        Args&&... args) {
+    py::object current = holder.attr(name);
+    if (is_native(current, module_name, name)) return native();
+    return current(std::forward<Args>(args)...);
+}
+
 // A debug line through the module's `dprint`, looked up at every call so
 // that a replacement takes effect.
 template <typename... Args>

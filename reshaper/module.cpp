@@ -113,20 +113,18 @@ py::tuple parse_source_raw(py::handle mod, py::handle source, py::handle text, p
 // The module's current `lexer.symbolizer` applied to a name, whitespace off.
 py::object name_symbols(py::handle mod, py::handle text) {
     py::object lexer = lexer_of(mod);
-    py::object symbolizer = lexer.attr("symbolizer");
-    if (!pyglue::is_native(symbolizer, "lexer", "symbolizer"))
-        return symbolizer(text, py::arg("whitespace") = false);
-    return lexer::python::symbol_list(lexer, text, false);
+    return pyglue::call_current(
+        lexer, "symbolizer", "lexer", [&] { return lexer::python::symbol_list(lexer, text, false); }, text,
+        py::arg("whitespace") = false);
 }
 
 py::tuple parse_source(py::handle mod, py::handle source, py::handle text) {
     require_list(source, "parse_source", "source_symbols");
     pyglue::require_str(text, "parse_source", "text");
     py::object text_symbols = name_symbols(mod, text);
-    py::object raw = mod.attr("_parse_source");
-    py::object pair = pyglue::is_native(raw, "reshaper", "_parse_source")
-                          ? parse_source_raw(mod, source, text_symbols, py::dict())
-                          : raw(source, text_symbols, py::dict());
+    py::object pair = pyglue::call_current(
+        mod, "_parse_source", "reshaper", [&] { return parse_source_raw(mod, source, text_symbols, py::dict()); },
+        source, text_symbols, py::dict());
     std::vector<py::object> parts = pyglue::unpack(pair, 2);
     py::dict values;
     py::str blank(" ");
@@ -140,10 +138,9 @@ py::tuple parse_source(py::handle mod, py::handle source, py::handle text) {
 
 // The module's current `hostkit.presentable` applied to a string.
 py::object presentable(py::handle mod, const std::u32string& text) {
-    py::object tidy = mod.attr("hostkit").attr("presentable");
-    if (pyglue::is_native(tidy, "nametidy", "presentable"))
-        return from_u32(nametidy::presentable(text));
-    return tidy(from_u32(text));
+    return pyglue::call_current(
+        mod.attr("hostkit"), "presentable", "nametidy", [&] { return from_u32(nametidy::presentable(text)); },
+        from_u32(text));
 }
 
 py::object apply_parser(py::handle mod, py::handle target, py::handle keywords) {
@@ -188,15 +185,6 @@ py::object find_closing_bracket(py::handle mod, py::handle symbols, py::handle p
     const std::size_t found = reshaper::find_symbol(s, start, s.size(), closing);
     if (found < s.size()) return py::int_(static_cast<int64_t>(found) - n);
     return py::int_(reshaper::find_symbol(s, 0, s.size(), closing));
-}
-
-// Calls the module's current `name`, or the native implementation while the
-// name still holds the module's own function.
-template <typename Native, typename... Args>
-py::object call_global(py::handle mod, const char* name, Native native, Args... args) {
-    py::object current = mod.attr(name);
-    if (pyglue::is_native(current, "reshaper", name)) return native(mod, args...);
-    return current(args...);
 }
 
 void reshape_init(py::handle mod, py::object self, py::object cfg) {
@@ -253,8 +241,9 @@ py::object reshape_run(py::handle mod, py::object self, py::object name) {
     py::object msg = py::str("");
     py::object newname;
     try {
-        py::object pair = call_global(mod, "parse_source", parse_source,
-                                      py::handle(self.attr("source_symbols")), py::handle(name));
+        py::object source = self.attr("source_symbols");
+        py::object pair = pyglue::call_current(
+            mod, "parse_source", "reshaper", [&] { return parse_source(mod, source, name); }, source, name);
         std::vector<py::object> parts = pyglue::unpack(pair, 2);
         msg = parts[0];
         dprint(mod, pyglue::concat("** msg: '", msg, "', keywords: ", py::str(parts[1])));
@@ -262,8 +251,10 @@ py::object reshape_run(py::handle mod, py::object self, py::object name) {
             newname = name;
             dprint(mod, pyglue::concat("Error on '", name, "': ", msg));
         } else {
-            newname = call_global(mod, "apply_parser", apply_parser,
-                                  py::handle(self.attr("target_symbols")), py::handle(parts[1]));
+            py::object target = self.attr("target_symbols");
+            newname = pyglue::call_current(
+                mod, "apply_parser", "reshaper", [&] { return apply_parser(mod, target, parts[1]); }, target,
+                parts[1]);
             dprint(mod, pyglue::concat("1. newname made for ", name, ": ", newname));
         }
         dprint(mod, pyglue::concat("2. newname made for ", name, ": ", newname));
@@ -557,11 +548,8 @@ void window_init(py::handle mod, py::object self, py::object parent) {
 }
 
 void show_message(py::handle mod, py::object self, py::object text) {
-    py::object wx = wx_of(mod);
     py::object caption = pyglue::concat("About ", mod.attr("hostkit").attr("scriptname")());
-    py::object dialog = wx.attr("MessageDialog")(self, text, caption, wx.attr("OK"));
-    dialog.attr("ShowModal")();
-    dialog.attr("Destroy")();
+    py::module_::import("messagebox").attr("show_message")(self, text, caption);
 }
 
 py::object make_window_class(py::object mod) {

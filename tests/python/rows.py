@@ -1,31 +1,22 @@
 """Building tree rows in real panes for the tests of the row module."""
 
-import types
-
 import wx
 
 import fileitem
+import treepanes
 from fileitem import Fileitem
 
 def make_panes(location=""):
-    """A fresh frame with the two scrolled panes and grid sizers rows go into,
-    published as the row class's settings, and empty registries."""
+    """A fresh frame with the window's two panes and the grid sizers rows go
+    into, published as the row class's settings, and empty registries."""
     frame = wx.Frame(None, size=(800, 600))
-    left = wx.ScrolledWindow(frame)
-    right = wx.ScrolledWindow(frame)
-    sizer1, sizer2 = wx.GridBagSizer(), wx.GridBagSizer()
-    left.SetSizer(sizer1)
-    right.SetSizer(sizer2)
-    both = wx.BoxSizer(wx.HORIZONTAL)
-    both.Add(left, 1, wx.EXPAND)
-    both.Add(right, 1, wx.EXPAND)
-    frame.SetSizer(both)
-    Fileitem.wxparent1, Fileitem.wxparent2 = left, right
-    Fileitem.sizer1, Fileitem.sizer2 = sizer1, sizer2
+    made = treepanes.make_panes(frame)
+    made.frame = frame
+    Fileitem.wxparent1, Fileitem.wxparent2 = made.left, made.right
+    Fileitem.sizer1, Fileitem.sizer2 = made.sizer1, made.sizer2
     Fileitem.location = location
     fileitem.nodes, fileitem.propnodes = {}, {}
-    return types.SimpleNamespace(frame=frame, left=left, right=right, sizer1=sizer1,
-                                 sizer2=sizer2)
+    return made
 
 
 def close_panes(panes):

@@ -1,0 +1,24 @@
+"""The file tree's two panes, names on the left and proposals on the right,
+each with the grid sizer its rows go into. Both live in one scrolled window,
+so they scroll in step."""
+
+import types
+
+import wx
+
+
+def make_panes(parent):
+    """The scrolled window (for the caller's layout) and, in it, the panes
+    `left` and `right` with their sizers `sizer1` and `sizer2`."""
+    scroller = wx.ScrolledWindow(parent, style=wx.VSCROLL | wx.HSCROLL)
+    scroller.SetScrollRate(10, 10)
+    left, right = wx.Panel(scroller), wx.Panel(scroller)
+    sizer1, sizer2 = wx.GridBagSizer(), wx.GridBagSizer()
+    left.SetSizer(sizer1)
+    right.SetSizer(sizer2)
+    both = wx.BoxSizer(wx.HORIZONTAL)
+    both.Add(left, 1, wx.EXPAND)
+    both.Add(right, 1, wx.EXPAND)
+    scroller.SetSizer(both)
+    return types.SimpleNamespace(scroller=scroller, left=left, right=right, sizer1=sizer1,
+                                 sizer2=sizer2)
