@@ -1,0 +1,130 @@
+// The transformer `Reshape`: a configuration's formats made into symbols once,
+// and `run` for each name, in native code while nothing of the chain was
+// replaced and no debug line can be seen.
+#include <optional>
+
+#include "lexer/python_scan.hpp"
+#include "reshaper/bindings.hpp"
+#include "reshaper/transformer.hpp"
+
+namespace reshaper::binding {
+
+namespace {
+
+using pyglue::dprint;
+using pyglue::from_u32;
+
+const char* const RESHAPE_DOC =
+    "The function to be called when a Reformat operaitons is requested\n"
+    "Note that this rquires additional paramrters: tee source and target name syntaxes";
+
+void reshape_init(py::handle mod, py::object self, py::object cfg) {
+    self.attr("cfg") = cfg;
+    py::object symbolizer = lexer_of(mod).attr("symbolizer");
+    self.attr("source_symbols") = symbolizer(cfg.attr("source_format"), py::arg("whitespace") = false);
+    self.attr("target_symbols") = symbolizer(cfg.attr("target_format"), py::arg("whitespace") = true);
+    self.attr("reversed_names") = cfg.attr("reversed_names");
+}
+
+py::str reshape_validate(py::object self) {
+    py::object cfg = self.attr("cfg");
+    py::object source = cfg.attr("source_format");
+    py::object target = cfg.attr("target_format");
+    if (pyglue::truth(source) && pyglue::truth(target)) return py::str("");
+    py::print(pyglue::concat("validate source: ", py::str(source), ", target: ", py::str(target)));
+    return py::str(reshaper::MISSING_FORMATS);
+}
+
+// The whole chain in native code, taken while every piece of it is still
+// the module's own and no debug line can be seen: the same name comes out,
+// without a Python object made on the way. Nothing when it does not apply.
+std::optional<py::object> native_run(py::handle mod, py::object self, py::handle name) {
+    if (!pyglue::debug_quiet(mod)) return std::nullopt;
+    for (const char* global : {"parse_source", "_parse_source", "apply_parser"})
+        if (!pyglue::is_native(mod.attr(global), "reshaper", global)) return std::nullopt;
+    py::object lexer = lexer_of(mod);
+    if (!pyglue::is_native(lexer.attr("symbolizer"), "lexer", "symbolizer") ||
+        !pyglue::is_native(mod.attr("hostkit").attr("presentable"), "nametidy", "presentable"))
+        return std::nullopt;
+    py::object source = self.attr("source_symbols");
+    py::object target = self.attr("target_symbols");
+    if (!PyList_CheckExact(source.ptr()) || !PyList_CheckExact(target.ptr())) return std::nullopt;
+    const std::u32string u = to_u32(name);
+    try {
+        const Symbols src = symbols_of(source, "run", "source_symbols");
+        const Symbols tgt = symbols_of(target, "run", "target_symbols");
+        Symbols text;
+        for (const lexer::Span& span : lexer::python::scan_symbols(lexer, u, false))
+            text.emplace_back(u.substr(span.start, span.length));
+        const std::u32string newname = reshaper::reshape_symbols(src, tgt, text, current_brackets(mod), u);
+        if (newname != u) return from_u32(newname);
+    } catch (py::error_already_set& e) {
+        if (!e.matches(PyExc_Exception)) throw;
+    } catch (const std::exception&) {
+    }
+    return py::reinterpret_borrow<py::object>(name);  // unchanged: the caller's own object
+}
+
+py::object reshape_run(py::handle mod, py::object self, py::object name) {
+    pyglue::require_str(name, "run", "name");
+    if (std::optional<py::object> quick = native_run(mod, self, name)) return *quick;
+    dprint(mod, "reshape!! name:", name);
+    py::object msg = py::str("");
+    py::object newname;
+    try {
+        py::object source = self.attr("source_symbols");
+        py::object pair = pyglue::call_current(
+            mod, "parse_source", "reshaper", [&] { return parse_source(mod, source, name); }, source, name);
+        std::vector<py::object> parts = pyglue::unpack(pair, 2);
+        msg = parts[0];
+        dprint(mod, pyglue::concat("** msg: '", msg, "', keywords: ", py::str(parts[1])));
+        if (pyglue::truth(msg)) {
+            newname = name;
+            dprint(mod, pyglue::concat("Error on '", name, "': ", msg));
+        } else {
+            py::object target = self.attr("target_symbols");
+            newname = pyglue::call_current(
+                mod, "apply_parser", "reshaper", [&] { return apply_parser(mod, target, parts[1]); }, target,
+                parts[1]);
+            dprint(mod, pyglue::concat("1. newname made for ", name, ": ", newname));
+        }
+        dprint(mod, pyglue::concat("2. newname made for ", name, ": ", newname));
+    } catch (py::error_already_set& e) {
+        if (!e.matches(PyExc_Exception)) throw;  // interrupts and exits go on
+        newname = name;
+        msg = py::str(e.value());
+    } catch (const std::exception& e) {  // the matcher's own errors and argument checks
+        newname = name;
+        msg = py::str(e.what());
+    }
+    if (pyglue::debug_quiet(mod)) return newname;  // what follows is only shown
+    if (pyglue::truth(msg)) dprint(mod, pyglue::concat("can't create newname for: '", name, "' - ", msg));
+    // The tidied form is only shown; a tidier that fails on it must not turn
+    // a kept name into a failure.
+    py::object shown = newname;
+    try {
+        shown = presentable(mod, to_u32(newname));
+    } catch (py::error_already_set& e) {
+        if (!e.matches(PyExc_Exception)) throw;
+    }
+    py::object class_name = py::type::handle_of(self).attr("__name__");
+    dprint(mod, pyglue::concat(class_name, " wil change '", name, "' to '", shown, "'"));
+    return newname;
+}
+
+py::object make_reshape_class(py::object mod) {
+    py::dict ns;
+    ns["__init__"] = pyglue::method(
+        [mod](py::object self, py::object cfg) { reshape_init(mod, self, cfg); },
+        py::arg("cfg"), "__init__(self, cfg: prefstore.Config)");
+    ns["validate"] = pyglue::method(&reshape_validate, "validate(self) -> str");
+    ns["run"] = pyglue::method(
+        [mod](py::object self, py::object name) { return reshape_run(mod, self, name); },
+        py::arg("name"), "run(self, name: str) -> str");
+    return pyglue::make_class("reshaper", "Reshape", RESHAPE_DOC, py::make_tuple(), ns);
+}
+}  // namespace
+
+void register_reshape(py::module_& m) { m.attr("Reshape") = make_reshape_class(m); }
+
+}  // namespace reshaper::binding
