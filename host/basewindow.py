@@ -36,6 +36,14 @@ def location_of(cfg):
     return os.path.abspath(os.path.expanduser(str(cfg.location)))
 
 
+def confirmed(dialog):
+    """Whether the user pressed OK in the modal `dialog`, which is gone afterwards."""
+    try:
+        return dialog.ShowModal() == wx.ID_OK
+    finally:
+        dialog.Destroy()
+
+
 class Basewindow(wx.Frame):
     def __init__(self, parent, title, choicespanel, transformclass, size):
         super().__init__(parent, title=title, size=size)
@@ -302,12 +310,7 @@ class Basewindow(wx.Frame):
         if not plan.rows:
             self._tell("Nothing to rename: check the rows with a tick mark first.")
             return
-        dialog = RenameDialog(self, plan.entries)
-        try:
-            confirmed = dialog.ShowModal() == wx.ID_OK
-        finally:
-            dialog.Destroy()
-        if not confirmed:
+        if not confirmed(RenameDialog(self, plan.entries)):
             return
         results = plan.apply()
         self.refresh()  # the panes show the disk as it is now
@@ -344,12 +347,7 @@ class Basewindow(wx.Frame):
             self._offer_undo()
             return
         title = "Undo last rename" if batch is None else f"Undo batch {batch}"
-        dialog = UndoDialog(parent or self, location, preview, title=title)
-        try:
-            confirmed = dialog.ShowModal() == wx.ID_OK
-        finally:
-            dialog.Destroy()
-        if not confirmed:
+        if not confirmed(UndoDialog(parent or self, location, preview, title=title)):
             return
         results = renamer.undo(location, **chosen)
         if results is None:
