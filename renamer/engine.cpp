@@ -46,8 +46,8 @@ Batch::Batch(const std::string& base, std::vector<Request> requests, const std::
     const std::string journals = resolved_even_if_missing(journal_folder_);
     if (is_within(base_, journals))
         refusal_ = "the folder holds the journals that undo needs";
-    else if (journals.size() > base_.size() && is_within(journals, base_ == "/" ? "" : base_))
-        kept_out_ = journals.substr(base_ == "/" ? 1 : base_.size() + 1);
+    else
+        kept_out_ = part_below(journals, base_);
 }
 
 PlanInput Batch::input(const std::vector<std::optional<Fingerprint>>* expected, Depth depth) const {

@@ -1,5 +1,6 @@
 #include "paths.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -51,7 +52,17 @@ bool is_within(std::string_view path, std::string_view folder) {
                               path[folder.size()] == '/');
 }
 
-bool is_temporary_name(const std::string& name) {
+std::string part_below(const std::string& path, const std::string& folder) {
+    const std::string_view inside = folder == "/" ? std::string_view() : std::string_view(folder);
+    if (path.size() <= inside.size() + 1 || !is_within(path, inside)) return "";
+    return path.substr(inside.size() + 1);
+}
+
+std::size_t depth_of(std::string_view dir) {
+    return dir.empty() ? 0 : 1 + static_cast<std::size_t>(std::count(dir.begin(), dir.end(), '/'));
+}
+
+bool is_temporary_name(std::string_view name) {
     const std::size_t prefix = sizeof TEMPORARY_PREFIX - 1, suffix = sizeof TEMPORARY_SUFFIX - 1;
     if (name.size() != prefix + TEMPORARY_DIGITS + suffix || name.compare(0, prefix, TEMPORARY_PREFIX) != 0 ||
         name.compare(prefix + TEMPORARY_DIGITS, suffix, TEMPORARY_SUFFIX) != 0)

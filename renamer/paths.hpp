@@ -23,8 +23,15 @@ std::string joined(const std::string& dir, const std::string& name);
 // Whether `path` is `folder` or lies inside it (both relative).
 bool is_within(std::string_view path, std::string_view folder);
 
+// The part of the absolute `path` below the absolute `folder`, or "" when
+// it does not lie strictly inside it.
+std::string part_below(const std::string& path, const std::string& folder);
+
+// How many folders deep a relative folder path is ("" is 0).
+std::size_t depth_of(std::string_view dir);
+
 // The names the engine parks entries at during a cycle.
-bool is_temporary_name(const std::string& name);
+bool is_temporary_name(std::string_view name);
 std::string temporary_name(unsigned long long number);
 
 }  // namespace renamer

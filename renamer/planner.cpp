@@ -33,10 +33,6 @@ std::string name_problem(std::string_view name, std::size_t limit) {
     return "";
 }
 
-std::size_t depth_of(std::string_view dir) {
-    return dir.empty() ? 0 : 1 + static_cast<std::size_t>(std::count(dir.begin(), dir.end(), '/'));
-}
-
 std::string free_temporary_name(const Folder& folder, const std::unordered_set<std::string>& taken) {
     static std::mt19937_64 random{std::random_device{}()};
     while (true) {

@@ -56,7 +56,7 @@ std::string locate(const Folder& folder, const std::vector<std::string>& names, 
     if (!search) return "";
     if (const auto listing = names_in(folder))
         for (const std::string_view name : listing->names())
-            if (is_temporary_name(std::string(name)))
+            if (is_temporary_name(name))
                 if (const auto fp = fingerprint(folder, std::string(name)); fp && fp->id == id) return std::string(name);
     return "";
 }
@@ -73,10 +73,8 @@ UndoPlan plan_undo(const std::string& root, const Journal& journal, const std::o
     std::vector<std::size_t> order;
     for (std::size_t i = 0; i < entries.size(); ++i)
         if (!entries[i].names.empty()) order.push_back(i);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return std::count(entries[a].dir.begin(), entries[a].dir.end(), '/') + !entries[a].dir.empty() <
-               std::count(entries[b].dir.begin(), entries[b].dir.end(), '/') + !entries[b].dir.empty();
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return depth_of(entries[a].dir) < depth_of(entries[b].dir); });
     std::map<std::string, std::string> now_of;  // old path -> path now, for entries found elsewhere
     const auto path_now = [&](const std::string& dir) {
         std::string now, old;
@@ -116,8 +114,8 @@ UndoPlan plan_undo(const std::string& root, const Journal& journal, const std::o
 }
 
 bool is_parked(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return is_temporary_name(slash == std::string::npos ? path : path.substr(slash + 1));
+    std::string_view dir, name;
+    return split_path(path, dir, name) && is_temporary_name(name);
 }
 
 // Whether every entry of the batch is back at its old name.
@@ -163,11 +161,6 @@ std::optional<Target> find_target(const JournalStore& store, const std::string& 
     return std::nullopt;
 }
 
-std::string kept_out_of(const std::string& root, const JournalStore& store) {
-    const std::string journals = real_path(store.path());
-    return journals.size() > root.size() && is_within(journals, root) ? journals.substr(root.size() + 1) : "";
-}
-
 }  // namespace
 
 UndoResult undo_chosen(const std::string& base, const std::string& journal_folder, const UndoChoice& choice,
@@ -182,7 +175,7 @@ UndoResult undo_chosen(const std::string& base, const std::string& journal_folde
     if (!target) return result;
     result.found = true;
     result.sequence = target->journal.sequence;
-    PlanInput input{root, &target->plan.requests, nullptr, kept_out_of(root, *store)};
+    PlanInput input{root, &target->plan.requests, nullptr, part_below(real_path(store->path()), root)};
     input.restoring = true;
     Plan plan = make_plan(input);
     result.entries = entries_of(target->plan.requests, std::move(plan.verdicts));
