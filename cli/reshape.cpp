@@ -191,7 +191,6 @@ bool walk_failed = false;
 // A folder that cannot be read is named, never passed over in silence.
 void report_unreadable(const std::string& path, int error) {
     progress.finish();
-    std::cout.flush();
     std::cerr << "reshape: cannot read " << path << ": " << std::strerror(error) << "\n";
     walk_failed = true;
 }
