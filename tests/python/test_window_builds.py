@@ -115,9 +115,14 @@ def status(frame, field=0):
     return frame.GetStatusBar().GetStatusText(field)
 
 
-def finish(frame, seen):
+def refresh_with(frame, post):
+    """A Refresh with `post()` called during it, as during_build; checks
+    that what it posted ran while the build was running."""
+    seen = during_build(frame, post)
+    frame.refresh()
     wx.SafeYield()
     assert seen["posted"] and seen["inside"] == [True]
+    return seen
 
 
 def assert_clean(frame, errors):
@@ -137,9 +142,7 @@ def assert_clean(frame, errors):
 def test_commands_that_start_afresh(folders, command, row_count, loaded, names):
     frame, big, small, errors = folders
     before = snapshot(big), snapshot(small)
-    seen = during_build(frame, command(frame))
-    frame.refresh()
-    finish(frame, seen)
+    seen = refresh_with(frame, command(frame))
     assert seen["builds"] == 2
     assert len(rows()) == row_count and frame.tree is not None
     if names:
@@ -157,11 +160,9 @@ def test_escape_and_cancel_end_the_build(folders, command):
     frame, big, small, errors = folders
     before = snapshot(big), snapshot(small)
     during = []
-    seen = during_build(frame, both(lambda: during.append(
+    seen = refresh_with(frame, both(lambda: during.append(
         (status(frame, 1), frame.choices.cancel_button.IsEnabled(),
          frame.choices.execute_button.IsEnabled())), command(frame)))
-    frame.refresh()
-    finish(frame, seen)
     assert during == [(basewindow.BUILDING, True, False)]  # the user sees a build runs
     assert seen["builds"] == 1
     assert frame.tree is None and not frame.left.GetChildren() and not frame.right.GetChildren()
@@ -173,10 +174,8 @@ def test_escape_and_cancel_end_the_build(folders, command):
 
 def test_selections_wait_for_the_build_and_run_in_order(folders):
     frame, big, small, errors = folders
-    seen = during_build(frame, both(menu(frame, "None"), menu(frame, "Invert"),
-                                    menu(frame, "Untick")))
-    frame.refresh()
-    finish(frame, seen)
+    refresh_with(frame, both(menu(frame, "None"), menu(frame, "Invert"),
+                             menu(frame, "Untick")))
     assert len(rows()) == 602
     assert {row.checkbox.Get3StateValue() for row in rows()} == {wx.CHK_CHECKED}
     assert {row.tick.GetValue() for row in rows()} == {" "}
@@ -187,10 +186,8 @@ def test_execute_waits_and_renames_the_finished_tree(folders):
     frame, big, small, errors = folders
     before = snapshot(big), snapshot(small)
     frame.choices.execute_button.Enable()  # as a button left enabled would be
-    seen = during_build(frame, both(menu(frame, "All"), menu(frame, "Execute"),
-                                    button(frame.choices.execute_button)))
-    frame.refresh()
-    finish(frame, seen)
+    refresh_with(frame, both(menu(frame, "All"), menu(frame, "Execute"),
+                             button(frame.choices.execute_button)))
     # The first Execute renames every row of the finished tree; the second
     # finds the tree read again from disk, with nothing checked.
     assert [len(entries) for entries in Confirming.listed()] == [602]
@@ -204,9 +201,7 @@ def test_open_waits_and_then_works_in_the_new_folder_only(folders):
     frame, big, small, errors = folders
     before = snapshot(big), snapshot(small)
     FakeDirDialog.path = str(small)
-    seen = during_build(frame, menu(frame, "Open folder..."))
-    frame.refresh()
-    finish(frame, seen)
+    refresh_with(frame, menu(frame, "Open folder..."))
     assert frame.GetTitle() == f"tool - {small}"
     assert [row.name for row in rows()] == SMALL
     assert status(frame) == "2 files loaded"
@@ -225,9 +220,7 @@ def test_undo_waits_and_restores_after_confirmation(folders):
     renamer.plan(str(big), [("Author 000 - Title 000.txt", "Title 000 - Author 000.txt")]).apply()
     assert snapshot(big) == moved(before[0], {"Author 000 - Title 000.txt":
                                               "Title 000 - Author 000.txt"})
-    seen = during_build(frame, menu(frame, "Undo last rename"))
-    frame.refresh()
-    finish(frame, seen)
+    refresh_with(frame, menu(frame, "Undo last rename"))
     assert [(folder, [(e["path"], e["new"]) for e in entries])
             for folder, entries in ConfirmingUndo.listed()] == [
         (str(big), [("Title 000 - Author 000.txt", "Author 000 - Title 000.txt")])]

@@ -25,6 +25,16 @@ def open_on(window, folder):
     return frame
 
 
+def library_with_bad_name(tmp_path, contents="contents", others=()):
+    """A folder "library" holding `others` and a file named BAD's bytes."""
+    folder = tmp_path / "library"
+    folder.mkdir()
+    make(folder, others)
+    with open(os.path.join(os.fsencode(folder), os.fsencode(BAD)), "w") as handle:
+        handle.write(contents)
+    return folder
+
+
 def errors_shown():
     return [d["message"] for d in FakeMessageDialog.shown() if d["style"] & wx.ICON_ERROR]
 
@@ -42,10 +52,7 @@ def test_readable_and_back(text, shown):
 
 
 def test_a_name_that_is_not_utf8_is_shown_readably_and_renamed_exactly(window, tmp_path):
-    folder = tmp_path / "library"
-    make(folder, ["Lee - Notes.txt"])
-    with open(os.path.join(os.fsencode(folder), os.fsencode(BAD)), "w") as handle:
-        handle.write("contents of the bad name")
+    folder = library_with_bad_name(tmp_path, "contents of the bad name", ["Lee - Notes.txt"])
     before = snapshot(folder)
     frame = open_on(window, folder)
     by_label = {row.checkbox.GetLabel(): row for row in fileitem.nodes.values()}
@@ -62,10 +69,7 @@ def test_a_name_that_is_not_utf8_is_shown_readably_and_renamed_exactly(window, t
 
 
 def test_an_edited_proposal_keeps_the_bytes_it_shows_as_escapes(window, tmp_path):
-    folder = tmp_path / "library"
-    folder.mkdir()
-    with open(os.path.join(os.fsencode(folder), os.fsencode(BAD)), "w") as handle:
-        handle.write("contents")
+    folder = library_with_bad_name(tmp_path)
     frame = open_on(window, folder)
     row = list(fileitem.nodes.values())[0]
     row.proposed.SetValue("y - Bad\\xff\\xfeName.txt")
@@ -144,10 +148,7 @@ def test_open_refuses_a_folder_that_does_not_exist(window, tmp_path):
 
 
 def test_proposals_made_while_typing_stay_readable_and_exact(window, tmp_path):
-    folder = tmp_path / "library"
-    folder.mkdir()
-    with open(os.path.join(os.fsencode(folder), os.fsencode(BAD)), "w") as handle:
-        handle.write("contents")
+    folder = library_with_bad_name(tmp_path)
     frame = open_on(window, folder)
     frame.choices.target_ctrl.ChangeValue("b ~ a")
     frame.preview.repropose()
