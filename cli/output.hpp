@@ -26,19 +26,15 @@ public:
     void add_skipped(const std::string& path, const std::string& name, const std::string& reason);
     void write(std::ostream& out);  // every entry added, sorted; then none is left
 
-    // One entry as printed: `refusal` when its reason tells why it was
-    // not (or could not be) renamed.
-    struct Row {
-        std::string path, new_name;
-        const char* status;
-        std::string reason;
-        bool refusal;
-    };
-
 private:
+    // The order to print in: as added when that is sorted already (a
+    // folder's proposals are), else sorted, equal paths as added.
+    std::vector<std::size_t> sorted_order() const;
+
     Format format_;
     bool after_batch_;
-    std::vector<Row> rows_;
+    std::vector<renamer::Entry> rows_;
+    std::vector<bool> skipped_;  // of each row: a name left as it is
 };
 
 // A JSON string of file-system bytes, undecodable bytes as lone surrogates.

@@ -228,6 +228,7 @@ void for_each_folder(const Options& o, const std::function<void(Proposals, const
     const std::string misfit = utf8(transformer.misfit_reason());
     const wildcard::Pattern pattern(names::decode(o.pattern));
     const std::string top = o.folder;
+    std::u32string decoded;  // each name in turn, in one buffer
     folderwalk::walk(top, [&](folderwalk::Directory& dir) {
         progress.walked(dir.files.size() + dir.dirs.size());
         const std::string relative = folderwalk::relative_to(top, dir.path);
@@ -239,7 +240,7 @@ void for_each_folder(const Options& o, const std::function<void(Proposals, const
         Proposals proposals;
         proposals.requests.reserve(names.size());
         for (std::string& name : names) {
-            const std::u32string decoded = names::decode(name);
+            names::decode_into(name, decoded);
             if (!o.pattern.empty() && !pattern.matches(decoded)) continue;
             const reshaper::Transformer::Review proposal = transformer.review(decoded, o.folders);
             if (!proposal.fits) {

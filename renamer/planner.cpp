@@ -310,7 +310,7 @@ std::vector<Entry> entries_of(std::vector<Request>&& requests, std::vector<Verdi
     for (std::size_t i = 0; i < requests.size(); ++i)
         out.push_back({std::move(requests[i].path), std::move(requests[i].new_name), verdicts[i].status,
                        std::move(verdicts[i].reason)});
-    requests.clear();
+    std::vector<Request>().swap(requests);  // their room too
     return out;
 }
 
