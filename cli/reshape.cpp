@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/huge_pages.hpp"
 #include "cli/output.hpp"
 #include "cli/progress.hpp"
 #include "folderwalk/folderwalk.hpp"
@@ -370,6 +371,7 @@ void prune_journals() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    cli::run_with_huge_pages(argv);
     std::ios::sync_with_stdio(false);  // one line per entry: let the stream buffer them
     const Options o = parse_options(argc, argv);
     progress = progress_for(o);
