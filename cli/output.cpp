@@ -43,43 +43,44 @@ bool is_refusal(renamer::Status status) {
 
 // A preview's reason is the refusal; after a batch it says whether the
 // entry was refused or failed.
-void append_reason(std::string& out, const renamer::Entry& e, bool after_batch) {
+void append_reason(std::string& out, const renamer::Verdict& v, bool after_batch) {
     if (after_batch) {
-        out += renamer::status_name(e.status);
+        out += renamer::status_name(v.status);
         out += ": ";
     }
-    out += e.reason;
+    out += v.reason;
 }
 
-void append_entry(std::string& out, const renamer::Entry& e, bool skipped, Format format, bool after_batch) {
-    const bool refusal = !skipped && is_refusal(e.status);
+void append_entry(std::string& out, const renamer::Request& r, const renamer::Verdict& v, bool skipped, Format format,
+                  bool after_batch) {
+    const bool refusal = !skipped && is_refusal(v.status);
     switch (format) {
         case Format::json:
             out += "{\"path\": ";
-            append_json_string(out, e.path);
+            append_json_string(out, r.path);
             out += ", \"new\": ";
-            append_json_string(out, e.new_name);
+            append_json_string(out, r.new_name);
             out += ", \"status\": \"";
-            out += skipped ? "skipped" : renamer::status_name(e.status);
+            out += skipped ? "skipped" : renamer::status_name(v.status);
             out += "\", \"reason\": ";
-            append_json_string(out, e.reason);
+            append_json_string(out, v.reason);
             out += "}\n";
             break;
         case Format::null:  // always three fields, whatever the names hold
-            out += e.path;
+            out += r.path;
             out += '\0';
-            out += e.new_name;
+            out += r.new_name;
             out += '\0';
-            if (refusal) append_reason(out, e, after_batch);
+            if (refusal) append_reason(out, v, after_batch);
             out += '\0';
             break;
         case Format::lines:
-            out += e.path;
+            out += r.path;
             out += '\t';
-            out += e.new_name;
-            if (refusal && (after_batch || !e.reason.empty())) {  // no empty last field
+            out += r.new_name;
+            if (refusal && (after_batch || !v.reason.empty())) {  // no empty last field
                 out += '\t';
-                append_reason(out, e, after_batch);
+                append_reason(out, v, after_batch);
             }
             out += '\n';
             break;
@@ -98,36 +99,47 @@ std::string json_string(const std::string& bytes) {
 
 void Output::add(const renamer::Entry& e) {
     if (format_ == Format::none) return;
-    rows_.push_back(e);
+    requests_.push_back({e.path, e.new_name, {}});
+    verdicts_.push_back({e.status, e.reason});
     skipped_.push_back(false);
 }
 
 void Output::add(const std::vector<renamer::Entry>& entries) {
-    rows_.reserve(rows_.size() + entries.size());
     for (const renamer::Entry& e : entries) add(e);
 }
 
 void Output::add(std::vector<renamer::Entry>&& entries) {
     if (format_ == Format::none) return;
-    if (rows_.empty()) {
-        rows_ = std::move(entries);
-    } else {
-        rows_.reserve(rows_.size() + entries.size());
-        std::move(entries.begin(), entries.end(), std::back_inserter(rows_));
+    for (renamer::Entry& e : entries) {
+        requests_.push_back({std::move(e.path), std::move(e.new_name), {}});
+        verdicts_.push_back({e.status, std::move(e.reason)});
+        skipped_.push_back(false);
     }
-    skipped_.resize(rows_.size(), false);
+}
+
+void Output::add(std::vector<renamer::Request>&& requests, std::vector<renamer::Verdict>&& verdicts) {
+    if (format_ == Format::none) return;
+    if (requests_.empty()) {
+        requests_ = std::move(requests);
+        verdicts_ = std::move(verdicts);
+    } else {
+        std::move(requests.begin(), requests.end(), std::back_inserter(requests_));
+        std::move(verdicts.begin(), verdicts.end(), std::back_inserter(verdicts_));
+    }
+    skipped_.resize(requests_.size(), false);
 }
 
 void Output::add_skipped(const std::string& path, const std::string& name, const std::string& reason) {
     if (format_ != Format::json) return;
-    rows_.push_back({path, name, renamer::Status::rename, reason});
+    requests_.push_back({path, name, {}});
+    verdicts_.push_back({renamer::Status::rename, reason});
     skipped_.push_back(true);
 }
 
 std::vector<std::size_t> Output::sorted_order() const {
-    std::vector<std::size_t> order(rows_.size());
+    std::vector<std::size_t> order(requests_.size());
     std::iota(order.begin(), order.end(), 0);
-    const auto by_path = [&](std::size_t a, std::size_t b) { return rows_[a].path < rows_[b].path; };
+    const auto by_path = [&](std::size_t a, std::size_t b) { return requests_[a].path < requests_[b].path; };
     if (!std::is_sorted(order.begin(), order.end(), by_path)) std::stable_sort(order.begin(), order.end(), by_path);
     return order;
 }
@@ -135,14 +147,15 @@ std::vector<std::size_t> Output::sorted_order() const {
 void Output::write(std::ostream& out) {
     std::string block;
     for (const std::size_t i : sorted_order()) {
-        append_entry(block, rows_[i], skipped_[i], format_, after_batch_);
+        append_entry(block, requests_[i], verdicts_[i], skipped_[i], format_, after_batch_);
         if (block.size() >= WRITE_FROM) {
             out.write(block.data(), static_cast<std::streamsize>(block.size()));
             block.clear();
         }
     }
     out.write(block.data(), static_cast<std::streamsize>(block.size()));
-    rows_.clear();
+    requests_.clear();
+    verdicts_.clear();
     skipped_.clear();
     out.flush();
 }

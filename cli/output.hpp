@@ -22,6 +22,8 @@ public:
     void add(const renamer::Entry& entry);
     void add(const std::vector<renamer::Entry>& entries);
     void add(std::vector<renamer::Entry>&& entries);
+    // A preview's requests, each with its verdict, kept as they come.
+    void add(std::vector<renamer::Request>&& requests, std::vector<renamer::Verdict>&& verdicts);
     // A name left as it is; only JSON lists it, with the status "skipped".
     void add_skipped(const std::string& path, const std::string& name, const std::string& reason);
     void write(std::ostream& out);  // every entry added, sorted; then none is left
@@ -33,8 +35,11 @@ private:
 
     Format format_;
     bool after_batch_;
-    std::vector<renamer::Entry> rows_;
-    std::vector<bool> skipped_;  // of each row: a name left as it is
+    // The rows: entry i is path and new name from requests_[i], status
+    // and reason from verdicts_[i]; skipped_[i] when it is a name left as it is.
+    std::vector<renamer::Request> requests_;
+    std::vector<renamer::Verdict> verdicts_;
+    std::vector<bool> skipped_;
 };
 
 // A JSON string of file-system bytes, undecodable bytes as lone surrogates.

@@ -215,10 +215,8 @@ struct Proposals {
     }
 };
 
-// The planned or carried out `entries` of the proposed requests, and the
-// skipped names (the output puts them in their places).
-void add_proposals(cli::Output& output, const std::vector<Skipped>& skipped, std::vector<renamer::Entry> entries) {
-    output.add(std::move(entries));
+// The names skipped, listed in their places among the entries.
+void add_skipped(cli::Output& output, const std::vector<Skipped>& skipped) {
     for (const Skipped& s : skipped) output.add_skipped(s.path, s.name, s.reason);
 }
 
@@ -385,9 +383,12 @@ int main(int argc, char** argv) {
         for_each_folder(o, [&](Proposals proposals, const renamer::Listing& listing) {
             renamer::Batch batch(o.folder, std::move(proposals.requests), renamer::default_journal_folder(),
                                  renamer::Batch::Use::preview_only, &listing);
-            std::vector<renamer::Entry> entries = std::move(batch).take_preview();
-            fine = fine && all_fine(entries);
-            add_proposals(output, proposals.skipped, std::move(entries));
+            renamer::Batch::Verdicts planned = std::move(batch).take_verdicts();
+            fine = fine && std::all_of(planned.verdicts.begin(), planned.verdicts.end(), [](const renamer::Verdict& v) {
+                       return v.status == renamer::Status::rename;
+                   });
+            output.add(std::move(planned.requests), std::move(planned.verdicts));
+            add_skipped(output, proposals.skipped);
         });
         print(output);
         return fine && !walk_failed ? 0 : 1;
@@ -399,7 +400,8 @@ int main(int argc, char** argv) {
     std::vector<renamer::Entry> done = batch.apply(batch_hooks());
     fine = all_fine(done);
     cli::Output output = output_for(o, true);
-    add_proposals(output, all.skipped, std::move(done));
+    output.add(std::move(done));
+    add_skipped(output, all.skipped);
     print(output);
     return finish(fine && !walk_failed,
                   "the renames listed as done were carried out (reshape --undo takes them back)");
