@@ -1,5 +1,6 @@
 #include "cli/huge_pages.hpp"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -15,9 +16,16 @@ namespace {
 const char SETTINGS[] =
     "glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=33554432:glibc.malloc.trim_threshold=4294967295";
 
+// A folder whose list of names takes this much holds some 30,000 names or
+// more (on ext4; other file systems count differently, and a tree of small
+// folders is never large: those just run as they are).
+constexpr off_t LARGE_FOLDER_BYTES = 2 * 1024 * 1024;
+
 }  // namespace
 
-void run_with_huge_pages(char** argv) {
+void run_with_huge_pages_for(const std::string& folder, char** argv) {
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0 || st.st_size < LARGE_FOLDER_BYTES) return;
     const char* tunables = std::getenv("GLIBC_TUNABLES");
     const std::string given = tunables ? tunables : "";
     if (given.find(SETTINGS) != std::string::npos) return;

@@ -369,7 +369,6 @@ void prune_journals() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    cli::run_with_huge_pages(argv);
     std::ios::sync_with_stdio(false);  // one line per entry: let the stream buffer them
     const Options o = parse_options(argc, argv);
     progress = progress_for(o);
@@ -377,6 +376,7 @@ int main(int argc, char** argv) {
     if (o.undo) return run_undo(o);
     const reshaper::Transformer check(names::decode(o.source), names::decode(o.target));
     if (!check.validate().empty()) usage_error(utf8(check.validate()));
+    cli::run_with_huge_pages_for(o.folder, argv);
     bool fine = true;
     if (!o.apply) {
         cli::Output output = output_for(o, false);
