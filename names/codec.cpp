@@ -62,6 +62,12 @@ void decode_into(std::string_view bytes, std::u32string& out) {
     out.clear();
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte < 0x80) {  // most names are mostly ASCII
+            out += static_cast<char32_t>(byte);
+            ++i;
+            continue;
+        }
         char32_t cp;
         i += decode_first(bytes.substr(i), cp);
         out += cp;
