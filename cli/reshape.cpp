@@ -19,10 +19,10 @@
 
 #include "cli/huge_pages.hpp"
 #include "cli/output.hpp"
-#include "cli/proposing.hpp"
 #include "cli/progress.hpp"
 #include "folderwalk/folderwalk.hpp"
 #include "names/codec.hpp"
+#include "names/rules.hpp"
 #include "renamer/engine.hpp"
 #include "renamer/history.hpp"
 #include "reshaper/transformer.hpp"
@@ -227,6 +227,7 @@ void for_each_folder(const Options& o, const std::function<void(Proposals, const
     const std::string misfit = utf8(transformer.misfit_reason());
     const wildcard::Pattern pattern(names::decode(o.pattern));
     const std::string top = o.folder;
+    std::u32string decoded;  // each name in turn, in one buffer
     folderwalk::walk(top, [&](folderwalk::Directory& dir) {
         progress.walked(dir.files.size() + dir.dirs.size());
         const std::string relative = folderwalk::relative_to(top, dir.path);
@@ -235,17 +236,20 @@ void for_each_folder(const Options& o, const std::function<void(Proposals, const
         std::vector<std::string> copied;
         std::vector<std::string>& names = o.folders ? (copied = dir.dirs) : dir.files;
         std::sort(names.begin(), names.end());
-        std::vector<cli::NameProposal> proposed =
-            cli::propose(transformer, o.pattern.empty() ? nullptr : &pattern, names, o.folders);
         Proposals proposals;
         proposals.requests.reserve(names.size());
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            std::string& name = names[i];
-            if (proposed[i].kind == cli::NameProposal::misfit && o.json)
-                proposals.skipped.push_back({relative.empty() ? name : relative + "/" + name, name, misfit});
-            if (proposed[i].kind != cli::NameProposal::renamed) continue;
+        for (std::string& name : names) {
+            names::decode_into(name, decoded);
+            if (!o.pattern.empty() && !pattern.matches(decoded)) continue;
+            const reshaper::Transformer::Review proposal = transformer.review(decoded, o.folders);
+            if (!proposal.fits) {
+                if (o.json)
+                    proposals.skipped.push_back({relative.empty() ? name : relative + "/" + name, name, misfit});
+                continue;
+            }
+            if (!names::proposes_change(proposal.name, decoded)) continue;
             proposals.requests.push_back(
-                {relative.empty() ? std::move(name) : relative + "/" + name, std::move(proposed[i].new_name), {}});
+                {relative.empty() ? std::move(name) : relative + "/" + name, utf8(proposal.name), {}});
         }
         if (!proposals.requests.empty() || !proposals.skipped.empty()) take(std::move(proposals), listing);
         return o.recursive;
