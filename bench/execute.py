@@ -1,7 +1,8 @@
 """Carrying out 10,000 and 100,000 renames: the reshape command's --apply
 (planning, journal and renames that never overwrite) against Debian's Perl
 `rename` doing the same swap, and against the floor (a renameat2 loop, with
-and without a flushed journal). Run: bench/execute."""
+and without a flushed journal, and with each entry looked at when planned
+and again before its rename, as the engine does). Run: bench/execute."""
 
 import os
 import shutil
@@ -35,11 +36,14 @@ def measure(count, rename, work):
         common.RESHAPE, "--apply", folder, env=env), fresh)
     loop = common.median_of(RUNS, lambda: common.run_quietly(common.FLOOR, "rename", folder), fresh)
     journaled = common.median_of(RUNS, lambda: common.run_quietly(common.FLOOR, "journal", folder), fresh)
+    checked = common.median_of(RUNS, lambda: common.run_quietly(common.FLOOR, "checked", folder), fresh)
     return [(f"{count}: ls | rename (Perl regex swap)", baseline, None),
             (f"{count}: reshape --apply (journaled, never overwrites)", engine, baseline),
             (f"{count}: floor: renameat2 loop", loop, None),
             (f"{count}: floor: + a flushed journal", journaled, None),
-            (f"{count}: reshape --apply against the journaled floor", engine, journaled)]
+            (f"{count}: floor: + a look at each entry, twice", checked, None),
+            (f"{count}: reshape --apply against the journaled floor", engine, journaled),
+            (f"{count}: reshape --apply against the checked floor", engine, checked)]
 
 
 def main():

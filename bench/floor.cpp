@@ -5,6 +5,10 @@
 //   floor stat DIR      ... and fstatat each entry
 //   floor rename DIR    renameat2 each entry to its name with " ~" added
 //   floor journal DIR   ... after writing and flushing the list of renames
+//   floor checked DIR   ... looking at each entry before the journal (to
+//                       record who it is) and again just before its rename
+//                       (to rename only that one): the floor of a rename
+//                       that keeps its promises
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -43,15 +47,15 @@ std::vector<std::string> names_of(int dir) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: floor list|stat|rename|journal DIR\n");
+        std::fprintf(stderr, "usage: floor list|stat|rename|journal|checked DIR\n");
         return 2;
     }
     const std::string mode = argv[1];
     const int dir = open(argv[2], O_RDONLY | O_DIRECTORY);
     if (dir < 0) return 1;
     const std::vector<std::string> names = names_of(dir);
+    struct stat st;
     if (mode == "list" || mode == "stat") {
-        struct stat st;
         for (const std::string& name : names) {
             if (mode == "stat") fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
             std::fputs(name.c_str(), stdout);
@@ -59,7 +63,10 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    if (mode == "journal") {
+    if (mode == "checked")
+        for (const std::string& name : names)
+            if (fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return 1;
+    if (mode == "journal" || mode == "checked") {
         std::string plan;
         for (const std::string& name : names) plan += name + "\t" + name + " ~\n";
         const int journal = open("/tmp/floor-journal", O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -69,7 +76,9 @@ int main(int argc, char** argv) {
         close(journal);
         unlink("/tmp/floor-journal");
     }
-    for (const std::string& name : names)
+    for (const std::string& name : names) {
+        if (mode == "checked" && fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return 1;
         if (renameat2(dir, name.c_str(), dir, (name + " ~").c_str(), RENAME_NOREPLACE) != 0) return 1;
+    }
     return 0;
 }

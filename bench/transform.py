@@ -13,7 +13,7 @@ import common
 
 COUNT = 100_000
 RUNS = 5
-SWAP = r"s/^(.*?) - (.*?)(\.[^.]*)?$/$2 - $1$3/"  # what "a - b" -> "b - a" does, untidied
+SWAP = r"s/^(.*?) - (.*)(\.[^.]*)$/$2 - $1$3/"  # what "a - b" -> "b - a" does, untidied
 
 
 def main():

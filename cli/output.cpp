@@ -2,15 +2,23 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <numeric>
 
 #include "names/codec.hpp"
 
 namespace cli {
 
-std::string json_string(const std::string& bytes) {
-    std::string out = "\"";
+namespace {
+
+// Printed rows are gathered into writes of about this size.
+constexpr std::size_t WRITE_FROM = 64 * 1024;
+
+void append_json_string(std::string& out, std::string_view bytes) {
+    out += '"';
     char escaped[8];
-    for (char32_t c : names::decode(bytes)) {
+    while (!bytes.empty()) {
+        char32_t c;
+        const std::size_t length = names::decode_first(bytes, c);
         if (c == U'"' || c == U'\\') {
             out += '\\';
             out += static_cast<char>(c);
@@ -22,60 +30,60 @@ std::string json_string(const std::string& bytes) {
             std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
             out += escaped;
         } else {
-            out += names::encode(std::u32string(1, c));
+            out.append(bytes.data(), length);  // a valid sequence: its own bytes
         }
+        bytes.remove_prefix(length);
     }
-    return out + "\"";
+    out += '"';
 }
 
-void Output::add(const renamer::Entry& e) {
-    if (format_ == Format::none) return;
-    const bool refusal = e.status == renamer::Status::refused || e.status == renamer::Status::failed;
-    rows_.push_back({e.path, e.new_name, renamer::status_name(e.status), e.reason, refusal});
+bool is_refusal(renamer::Status status) {
+    return status == renamer::Status::refused || status == renamer::Status::failed;
 }
-
-void Output::add(const std::vector<renamer::Entry>& entries) {
-    rows_.reserve(rows_.size() + entries.size());
-    for (const renamer::Entry& e : entries) add(e);
-}
-
-void Output::add(std::vector<renamer::Entry>&& entries) {
-    if (format_ == Format::none) return;
-    rows_.reserve(rows_.size() + entries.size());
-    for (renamer::Entry& e : entries) {
-        const bool refusal = e.status == renamer::Status::refused || e.status == renamer::Status::failed;
-        rows_.push_back({std::move(e.path), std::move(e.new_name), renamer::status_name(e.status),
-                         std::move(e.reason), refusal});
-    }
-}
-
-void Output::add_skipped(const std::string& path, const std::string& name, const std::string& reason) {
-    if (format_ == Format::json) rows_.push_back({path, name, "skipped", reason, false});
-}
-
-namespace {
 
 // A preview's reason is the refusal; after a batch it says whether the
 // entry was refused or failed.
-std::string reason(const Output::Row& e, bool after_batch) {
-    if (!e.refusal) return "";
-    return after_batch ? std::string(e.status) + ": " + e.reason : e.reason;
+void append_reason(std::string& out, const renamer::Verdict& v, bool after_batch) {
+    if (after_batch) {
+        out += renamer::status_name(v.status);
+        out += ": ";
+    }
+    out += v.reason;
 }
 
-void write_entry(std::ostream& out, const Output::Row& e, Format format, bool after_batch) {
+void append_entry(std::string& out, const renamer::Request& r, const renamer::Verdict& v, bool skipped, Format format,
+                  bool after_batch) {
+    const bool refusal = !skipped && is_refusal(v.status);
     switch (format) {
         case Format::json:
-            out << "{\"path\": " << json_string(e.path) << ", \"new\": " << json_string(e.new_name)
-                << ", \"status\": \"" << e.status << "\", \"reason\": " << json_string(e.reason) << "}\n";
+            out += "{\"path\": ";
+            append_json_string(out, r.path);
+            out += ", \"new\": ";
+            append_json_string(out, r.new_name);
+            out += ", \"status\": \"";
+            out += skipped ? "skipped" : renamer::status_name(v.status);
+            out += "\", \"reason\": ";
+            append_json_string(out, v.reason);
+            out += "}\n";
             break;
         case Format::null:  // always three fields, whatever the names hold
-            out << e.path << '\0' << e.new_name << '\0' << reason(e, after_batch) << '\0';
+            out += r.path;
+            out += '\0';
+            out += r.new_name;
+            out += '\0';
+            if (refusal) append_reason(out, v, after_batch);
+            out += '\0';
             break;
-        case Format::lines: {
-            const std::string why = reason(e, after_batch);
-            out << e.path << '\t' << e.new_name << (why.empty() ? "" : "\t") << why << '\n';
+        case Format::lines:
+            out += r.path;
+            out += '\t';
+            out += r.new_name;
+            if (refusal && (after_batch || !v.reason.empty())) {  // no empty last field
+                out += '\t';
+                append_reason(out, v, after_batch);
+            }
+            out += '\n';
             break;
-        }
         case Format::none:
             break;
     }
@@ -83,10 +91,72 @@ void write_entry(std::ostream& out, const Output::Row& e, Format format, bool af
 
 }  // namespace
 
+std::string json_string(const std::string& bytes) {
+    std::string out;
+    append_json_string(out, bytes);
+    return out;
+}
+
+void Output::add(const renamer::Entry& e) {
+    if (format_ == Format::none) return;
+    requests_.push_back({e.path, e.new_name, {}});
+    verdicts_.push_back({e.status, e.reason});
+    skipped_.push_back(false);
+}
+
+void Output::add(const std::vector<renamer::Entry>& entries) {
+    for (const renamer::Entry& e : entries) add(e);
+}
+
+void Output::add(std::vector<renamer::Entry>&& entries) {
+    if (format_ == Format::none) return;
+    for (renamer::Entry& e : entries) {
+        requests_.push_back({std::move(e.path), std::move(e.new_name), {}});
+        verdicts_.push_back({e.status, std::move(e.reason)});
+        skipped_.push_back(false);
+    }
+}
+
+void Output::add(std::vector<renamer::Request>&& requests, std::vector<renamer::Verdict>&& verdicts) {
+    if (format_ == Format::none) return;
+    if (requests_.empty()) {
+        requests_ = std::move(requests);
+        verdicts_ = std::move(verdicts);
+    } else {
+        std::move(requests.begin(), requests.end(), std::back_inserter(requests_));
+        std::move(verdicts.begin(), verdicts.end(), std::back_inserter(verdicts_));
+    }
+    skipped_.resize(requests_.size(), false);
+}
+
+void Output::add_skipped(const std::string& path, const std::string& name, const std::string& reason) {
+    if (format_ != Format::json) return;
+    requests_.push_back({path, name, {}});
+    verdicts_.push_back({renamer::Status::rename, reason});
+    skipped_.push_back(true);
+}
+
+std::vector<std::size_t> Output::sorted_order() const {
+    std::vector<std::size_t> order(requests_.size());
+    std::iota(order.begin(), order.end(), 0);
+    const auto by_path = [&](std::size_t a, std::size_t b) { return requests_[a].path < requests_[b].path; };
+    if (!std::is_sorted(order.begin(), order.end(), by_path)) std::stable_sort(order.begin(), order.end(), by_path);
+    return order;
+}
+
 void Output::write(std::ostream& out) {
-    std::stable_sort(rows_.begin(), rows_.end(), [](const Row& a, const Row& b) { return a.path < b.path; });
-    for (const Row& row : rows_) write_entry(out, row, format_, after_batch_);
-    rows_.clear();
+    std::string block;
+    for (const std::size_t i : sorted_order()) {
+        append_entry(block, requests_[i], verdicts_[i], skipped_[i], format_, after_batch_);
+        if (block.size() >= WRITE_FROM) {
+            out.write(block.data(), static_cast<std::streamsize>(block.size()));
+            block.clear();
+        }
+    }
+    out.write(block.data(), static_cast<std::streamsize>(block.size()));
+    requests_.clear();
+    verdicts_.clear();
+    skipped_.clear();
     out.flush();
 }
 

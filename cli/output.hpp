@@ -22,23 +22,24 @@ public:
     void add(const renamer::Entry& entry);
     void add(const std::vector<renamer::Entry>& entries);
     void add(std::vector<renamer::Entry>&& entries);
+    // A preview's requests, each with its verdict, kept as they come.
+    void add(std::vector<renamer::Request>&& requests, std::vector<renamer::Verdict>&& verdicts);
     // A name left as it is; only JSON lists it, with the status "skipped".
     void add_skipped(const std::string& path, const std::string& name, const std::string& reason);
     void write(std::ostream& out);  // every entry added, sorted; then none is left
 
-    // One entry as printed: `refusal` when its reason tells why it was
-    // not (or could not be) renamed.
-    struct Row {
-        std::string path, new_name;
-        const char* status;
-        std::string reason;
-        bool refusal;
-    };
-
 private:
+    // The order to print in: as added when that is sorted already (a
+    // folder's proposals are), else sorted, equal paths as added.
+    std::vector<std::size_t> sorted_order() const;
+
     Format format_;
     bool after_batch_;
-    std::vector<Row> rows_;
+    // The rows: entry i is path and new name from requests_[i], status
+    // and reason from verdicts_[i]; skipped_[i] when it is a name left as it is.
+    std::vector<renamer::Request> requests_;
+    std::vector<renamer::Verdict> verdicts_;
+    std::vector<bool> skipped_;
 };
 
 // A JSON string of file-system bytes, undecodable bytes as lone surrogates.

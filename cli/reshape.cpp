@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/huge_pages.hpp"
 #include "cli/output.hpp"
 #include "cli/progress.hpp"
 #include "folderwalk/folderwalk.hpp"
@@ -214,10 +215,8 @@ struct Proposals {
     }
 };
 
-// The planned or carried out `entries` of the proposed requests, and the
-// skipped names (the output puts them in their places).
-void add_proposals(cli::Output& output, const std::vector<Skipped>& skipped, std::vector<renamer::Entry> entries) {
-    output.add(std::move(entries));
+// The names skipped, listed in their places among the entries.
+void add_skipped(cli::Output& output, const std::vector<Skipped>& skipped) {
     for (const Skipped& s : skipped) output.add_skipped(s.path, s.name, s.reason);
 }
 
@@ -228,6 +227,7 @@ void for_each_folder(const Options& o, const std::function<void(Proposals, const
     const std::string misfit = utf8(transformer.misfit_reason());
     const wildcard::Pattern pattern(names::decode(o.pattern));
     const std::string top = o.folder;
+    std::u32string decoded;  // each name in turn, in one buffer
     folderwalk::walk(top, [&](folderwalk::Directory& dir) {
         progress.walked(dir.files.size() + dir.dirs.size());
         const std::string relative = folderwalk::relative_to(top, dir.path);
@@ -239,7 +239,7 @@ void for_each_folder(const Options& o, const std::function<void(Proposals, const
         Proposals proposals;
         proposals.requests.reserve(names.size());
         for (std::string& name : names) {
-            const std::u32string decoded = names::decode(name);
+            names::decode_into(name, decoded);
             if (!o.pattern.empty() && !pattern.matches(decoded)) continue;
             const reshaper::Transformer::Review proposal = transformer.review(decoded, o.folders);
             if (!proposal.fits) {
@@ -376,15 +376,19 @@ int main(int argc, char** argv) {
     if (o.undo) return run_undo(o);
     const reshaper::Transformer check(names::decode(o.source), names::decode(o.target));
     if (!check.validate().empty()) usage_error(utf8(check.validate()));
+    cli::run_with_huge_pages_for(o.folder, argv);
     bool fine = true;
     if (!o.apply) {
         cli::Output output = output_for(o, false);
         for_each_folder(o, [&](Proposals proposals, const renamer::Listing& listing) {
             renamer::Batch batch(o.folder, std::move(proposals.requests), renamer::default_journal_folder(),
                                  renamer::Batch::Use::preview_only, &listing);
-            std::vector<renamer::Entry> entries = std::move(batch).take_preview();
-            fine = fine && all_fine(entries);
-            add_proposals(output, proposals.skipped, std::move(entries));
+            renamer::Batch::Verdicts planned = std::move(batch).take_verdicts();
+            fine = fine && std::all_of(planned.verdicts.begin(), planned.verdicts.end(), [](const renamer::Verdict& v) {
+                       return v.status == renamer::Status::rename;
+                   });
+            output.add(std::move(planned.requests), std::move(planned.verdicts));
+            add_skipped(output, proposals.skipped);
         });
         print(output);
         return fine && !walk_failed ? 0 : 1;
@@ -396,7 +400,8 @@ int main(int argc, char** argv) {
     std::vector<renamer::Entry> done = batch.apply(batch_hooks());
     fine = all_fine(done);
     cli::Output output = output_for(o, true);
-    add_proposals(output, all.skipped, std::move(done));
+    output.add(std::move(done));
+    add_skipped(output, all.skipped);
     print(output);
     return finish(fine && !walk_failed,
                   "the renames listed as done were carried out (reshape --undo takes them back)");

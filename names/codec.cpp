@@ -52,20 +52,31 @@ void append_utf8(std::string& out, char32_t cp) {
 
 }  // namespace
 
+std::size_t decode_first(std::string_view bytes, char32_t& code_point) {
+    if (const std::size_t len = utf8_length(bytes, code_point)) return len;
+    code_point = static_cast<char32_t>(0xDC00 + static_cast<unsigned char>(bytes[0]));
+    return 1;
+}
+
+void decode_into(std::string_view bytes, std::u32string& out) {
+    out.clear();
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte < 0x80) {  // most names are mostly ASCII
+            out += static_cast<char32_t>(byte);
+            ++i;
+            continue;
+        }
+        char32_t cp;
+        i += decode_first(bytes.substr(i), cp);
+        out += cp;
+    }
+}
+
 std::u32string decode(std::string_view bytes) {
     std::u32string out;
-    out.reserve(bytes.size());
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        char32_t cp;
-        if (const std::size_t len = utf8_length(bytes.substr(i), cp)) {
-            out += cp;
-            i += len;
-        } else {
-            out += static_cast<char32_t>(0xDC00 + static_cast<unsigned char>(bytes[i]));
-            ++i;
-        }
-    }
+    decode_into(bytes, out);
     return out;
 }
 

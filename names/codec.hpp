@@ -12,6 +12,13 @@ namespace names {
 // File-system bytes as the host decodes them.
 std::u32string decode(std::string_view bytes);
 
+// The same into `out`, whose room is kept for the next name.
+void decode_into(std::string_view bytes, std::u32string& out);
+
+// The first code point of `bytes` (not empty) as decode reads it, and how
+// many bytes it takes: one for a byte that starts no valid sequence.
+std::size_t decode_first(std::string_view bytes, char32_t& code_point);
+
 // Code points back to the bytes they were decoded from.
 std::string encode(std::u32string_view text);
 

@@ -180,16 +180,12 @@ std::optional<Listing> names_in(const Folder& folder) {
     }
     rewinddir(dir);  // the duplicate shares its position with the folder's own descriptor
     Listing listing;
-    std::size_t count = 0;
     errno = 0;
-    while (const dirent* entry = readdir(dir)) {
-        listing.bytes_.insert(listing.bytes_.end(), entry->d_name, entry->d_name + std::strlen(entry->d_name) + 1);
-        ++count;
-    }
+    while (const dirent* entry = readdir(dir)) listing.add(entry->d_name);
     const bool complete = errno == 0;
     closedir(dir);
     if (!complete) return std::nullopt;
-    listing.index(count);
+    listing.index();
     return listing;
 }
 
@@ -198,19 +194,23 @@ Listing::Listing(const std::vector<const std::vector<std::string>*>& parts) {
     for (const auto* part : parts)
         for (const std::string& name : *part) ++count, size += name.size() + 1;
     bytes_.reserve(size);
+    starts_.reserve(count + 1);
     for (const auto* part : parts)
-        for (const std::string& name : *part) bytes_.insert(bytes_.end(), name.c_str(), name.c_str() + name.size() + 1);
-    index(count);
+        for (const std::string& name : *part) add(name);
+    index();
 }
 
-// The block is whole now: views into it stay valid.
-void Listing::index(std::size_t count) {
-    names_.reserve(count);
-    for (const char* name = bytes_.data(); name < bytes_.data() + bytes_.size();) {
-        const std::string_view view(name);
-        names_.insert(view);
-        name += view.size() + 1;
-    }
+void Listing::add(std::string_view name) {
+    starts_.push_back(bytes_.size());
+    bytes_.insert(bytes_.end(), name.begin(), name.end());
+    bytes_.push_back('\0');
+}
+
+// The block is whole now: its names stay where they are.
+void Listing::index() {
+    starts_.push_back(bytes_.size());
+    index_ = NameIndex<NameAt>(NameAt{bytes_.data(), starts_.data()}, size());
+    for (std::size_t i = 0; i < size(); ++i) index_.insert(i);
 }
 
 std::size_t name_max(const Folder& folder) {

@@ -9,8 +9,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
+
+#include "renamer/name_index.hpp"
 
 namespace renamer {
 
@@ -102,15 +103,33 @@ public:
     Listing() = default;
     // The names of a folder its caller has read already.
     explicit Listing(const std::vector<const std::vector<std::string>*>& parts);
+    // The index points into the block: a move keeps it in place, a copy would not.
+    Listing(Listing&&) = default;
+    Listing& operator=(Listing&&) = default;
+    Listing(const Listing&) = delete;
+    Listing& operator=(const Listing&) = delete;
 
-    bool contains(std::string_view name) const { return names_.count(name) != 0; }
-    const std::unordered_set<std::string_view>& names() const { return names_; }
+    bool contains(std::string_view name) const { return index_.contains(name); }
+    std::size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
+    std::string_view name(std::size_t i) const { return NameAt{bytes_.data(), starts_.data()}(i); }
 
 private:
     friend std::optional<Listing> names_in(const Folder& folder);
-    void index(std::size_t count);
-    std::vector<char> bytes_;  // the names, each ended by a NUL; moves keep them in place
-    std::unordered_set<std::string_view> names_;
+    void add(std::string_view name);
+    void index();
+
+    // Name i of the block.
+    struct NameAt {
+        const char* bytes = nullptr;
+        const std::size_t* starts = nullptr;
+        std::string_view operator()(std::size_t i) const {
+            return std::string_view(bytes + starts[i], starts[i + 1] - starts[i] - 1);
+        }
+    };
+
+    std::vector<char> bytes_;         // the names, each ended by a NUL; moves keep them in place
+    std::vector<std::size_t> starts_;  // where each name starts, and the end of the block
+    NameIndex<NameAt> index_{NameAt{}};
 };
 
 // The names in a folder, or nothing when it cannot be read to the end.

@@ -74,9 +74,14 @@ const std::vector<Entry>& Batch::preview() const {
     return *preview_;
 }
 
-std::vector<Entry> Batch::take_preview() && {
-    preview();
-    return std::move(*preview_);
+Batch::Verdicts Batch::take_verdicts() && {
+    if (preview_) throw std::logic_error("the verdicts of a batch are taken after its preview");
+    std::vector<Verdict> verdicts;
+    if (!refusal_.empty())
+        verdicts.assign(requests_.size(), {Status::refused, refusal_});
+    else
+        verdicts = make_plan(input(nullptr, Depth::verdicts)).verdicts;
+    return {std::move(requests_), std::move(verdicts)};
 }
 
 std::vector<Entry> Batch::apply(const Hooks& hooks) {

@@ -44,9 +44,14 @@ public:
     // planned against the disk as it is at the first call.
     const std::vector<Entry>& preview() const;
 
-    // The preview, handed over to a caller that will show it and be done
-    // with the batch.
-    std::vector<Entry> take_preview() &&;
+    // The preview, for a caller that will show it and be done with the
+    // batch: the requests handed back, each with its verdict, and no entry
+    // made of them. Instead of preview(), not after it.
+    struct Verdicts {
+        std::vector<Request> requests;
+        std::vector<Verdict> verdicts;
+    };
+    Verdicts take_verdicts() &&;
 
     // Plans (again, after a preview: an entry that changed since is
     // refused), journals the plan and carries it out. Every request comes

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "renamer/name_index.hpp"
 #include "renamer/paths.hpp"
 
 namespace renamer {
@@ -42,17 +43,15 @@ std::string free_temporary_name(const Folder& folder, const std::unordered_set<s
 }
 
 // A request that passed the checks so far. Names are views into the
-// request, which outlives the plan: no copy of a name per check.
+// request, which outlives the plan: no copy of a name per check. What the
+// source is on disk stays in the plan (or, for a preview, is looked at
+// only when a check needs it).
 struct Accepted {
     std::size_t request;
     std::string_view name;
     std::string_view target;
-    Fingerprint fp;
     bool through_temporary = false;  // the target is the entry itself under another letter case
 };
-
-template <class Value>
-using ByName = std::unordered_map<std::string_view, Value>;
 
 class Planner {
 public:
@@ -61,16 +60,8 @@ public:
     Plan run() {
         plan_.verdicts.resize(requests_.size());
         if (in_.depth != Depth::verdicts) plan_.seen.resize(requests_.size());
-        ByName<std::vector<std::size_t>> by_dir;
-        ByName<std::size_t> first_of_path;
-        first_of_path.reserve(requests_.size());
-        for (std::size_t i = 0; i < requests_.size(); ++i) {
-            const auto [it, fresh] = first_of_path.emplace(requests_[i].path, i);
-            if (!fresh) {
-                refuse(it->second, LISTED_TWICE);
-                refuse(i, LISTED_TWICE);
-            }
-        }
+        std::unordered_map<std::string_view, std::vector<std::size_t>> by_dir;
+        refuse_listed_twice();
         for (std::size_t i = 0; i < requests_.size(); ++i) {
             if (plan_.verdicts[i].status != Status::rename) continue;
             std::string_view dir, name;
@@ -100,6 +91,18 @@ private:
     }
 
     bool refused(const Accepted& a) const { return plan_.verdicts[a.request].status != Status::rename; }
+
+    void refuse_listed_twice() {
+        NameIndex first_of_path([this](std::size_t i) { return std::string_view(requests_[i].path); },
+                                requests_.size());
+        for (std::size_t i = 0; i < requests_.size(); ++i) {
+            const std::size_t first = first_of_path.insert(i);
+            if (first != i) {
+                refuse(first, LISTED_TWICE);
+                refuse(i, LISTED_TWICE);
+            }
+        }
+    }
 
     void plan_folder(const std::string& dir, const std::vector<std::size_t>& indexes) {
         std::string reason;
@@ -144,7 +147,7 @@ private:
             else if (r.identity && *r.identity != fp->id)
                 refuse(i, r.path + " has changed since the batch");
             else
-                accepted.push_back({i, name, r.new_name, *fp});
+                accepted.push_back({i, name, r.new_name});
         }
         refuse_shared_targets(accepted);
         refuse_taken_targets(folder, listing, read, accepted);
@@ -158,13 +161,12 @@ private:
     }
 
     void refuse_shared_targets(std::vector<Accepted>& accepted) {
-        ByName<std::size_t> first_of_target;
-        first_of_target.reserve(accepted.size());
-        for (const Accepted& a : accepted) {
-            const auto [it, fresh] = first_of_target.emplace(a.target, a.request);
-            if (!fresh) {
-                refuse(it->second, "another entry gets the same new name");
-                refuse(a.request, "another entry gets the same new name");
+        NameIndex first_of_target([&](std::size_t k) { return accepted[k].target; }, accepted.size());
+        for (std::size_t k = 0; k < accepted.size(); ++k) {
+            const std::size_t first = first_of_target.insert(k);
+            if (first != k) {
+                refuse(accepted[first].request, "another entry gets the same new name");
+                refuse(accepted[k].request, "another entry gets the same new name");
             }
         }
         drop_refused(accepted);
@@ -173,16 +175,23 @@ private:
     // A target may exist only while an entry of the batch moves away from
     // it; refusing one entry can take that away from another, so repeat.
     // A name that is there is looked at closely: it may be the entry itself.
+    // The names leaving are indexed only once a target is found in use.
     void refuse_taken_targets(const Folder& folder, const Listing* listing, std::optional<Listing>& read,
                               std::vector<Accepted>& accepted) {
         bool changed = true;
         while (changed) {
             changed = false;
-            std::unordered_set<std::string_view> leaving;
-            leaving.reserve(accepted.size());
-            for (const Accepted& a : accepted) leaving.insert(a.name);
+            const auto name_of = [&](std::size_t k) { return accepted[k].name; };
+            std::optional<NameIndex<decltype(name_of)>> leaving;
+            const auto is_leaving = [&](std::string_view name) {
+                if (!leaving) {
+                    leaving.emplace(name_of, accepted.size());
+                    for (std::size_t k = 0; k < accepted.size(); ++k) leaving->insert(k);
+                }
+                return leaving->contains(name);
+            };
             for (Accepted& a : accepted) {
-                if (leaving.count(a.target) || (listing && !listing->contains(a.target))) continue;
+                if ((listing && !listing->contains(a.target)) || is_leaving(a.target)) continue;
                 const std::optional<Fingerprint> there = fingerprint(folder, std::string(a.target));
                 if (!there) continue;
                 // The entry itself under the target name: on a file system
@@ -198,11 +207,15 @@ private:
         }
     }
 
-    // A preview from the listing alone has not looked at the source yet.
-    static bool is_same_entry(const Folder& folder, Accepted& a, const Fingerprint& there) {
-        if (a.fp.id.ino == 0)
-            if (const auto fp = fingerprint(folder, std::string(a.name))) a.fp = *fp;
-        return there.id == a.fp.id && there.folder == a.fp.folder;
+    // The source as planning found it; a preview looks only now.
+    std::optional<Fingerprint> source_of(const Folder& folder, const Accepted& a) const {
+        if (in_.depth != Depth::verdicts) return plan_.seen[a.request];
+        return fingerprint(folder, std::string(a.name));
+    }
+
+    bool is_same_entry(const Folder& folder, const Accepted& a, const Fingerprint& there) const {
+        const Fingerprint source = source_of(folder, a).value_or(Fingerprint{});
+        return there.id == source.id && there.folder == source.folder;
     }
 
     static bool is_listed(const Folder& folder, const Listing* listing, std::optional<Listing>& read,
@@ -216,7 +229,7 @@ private:
                   std::size_t entry, std::size_t unit) {
         Step s;
         s.dir = dir, s.from = from, s.to = to;
-        s.moved = a.fp.id;
+        s.moved = plan_.seen[a.request]->id;
         s.entry = entry, s.unit = unit;
         plan_.steps.push_back(std::move(s));
     }
@@ -224,16 +237,15 @@ private:
     // Chains run from the entry whose target is free back to their start;
     // a cycle first moves one entry to a temporary name.
     void order(const Folder& folder, const std::string& dir, const std::vector<Accepted>& accepted) {
-        ByName<std::size_t> by_source;
-        by_source.reserve(accepted.size());
-        for (std::size_t k = 0; k < accepted.size(); ++k) by_source[accepted[k].name] = k;
+        NameIndex by_source([&](std::size_t k) { return accepted[k].name; }, accepted.size());
+        for (std::size_t k = 0; k < accepted.size(); ++k) by_source.insert(k);
         const std::size_t none = accepted.size();
         std::vector<std::size_t> next(accepted.size(), none), prev(accepted.size(), none);
         for (std::size_t k = 0; k < accepted.size(); ++k) {
-            auto it = by_source.find(accepted[k].target);
-            if (it != by_source.end()) {
-                next[k] = it->second;
-                prev[it->second] = k;
+            const std::size_t source = by_source.find(accepted[k].target);
+            if (source != by_source.NONE) {
+                next[k] = source;
+                prev[source] = k;
             }
         }
         std::vector<std::size_t> entry_of(accepted.size());
@@ -298,7 +310,7 @@ std::vector<Entry> entries_of(std::vector<Request>&& requests, std::vector<Verdi
     for (std::size_t i = 0; i < requests.size(); ++i)
         out.push_back({std::move(requests[i].path), std::move(requests[i].new_name), verdicts[i].status,
                        std::move(verdicts[i].reason)});
-    requests.clear();
+    std::vector<Request>().swap(requests);  // their room too
     return out;
 }
 

@@ -55,8 +55,8 @@ std::string locate(const Folder& folder, const std::vector<std::string>& names, 
         if (const auto fp = fingerprint(folder, name); fp && fp->id == id) return name;
     if (!search) return "";
     if (const auto listing = names_in(folder))
-        for (const std::string_view name : listing->names())
-            if (is_temporary_name(name))
+        for (std::size_t i = 0; i < listing->size(); ++i)
+            if (const std::string_view name = listing->name(i); is_temporary_name(name))
                 if (const auto fp = fingerprint(folder, std::string(name)); fp && fp->id == id) return std::string(name);
     return "";
 }

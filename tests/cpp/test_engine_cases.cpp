@@ -146,6 +146,48 @@ TEST(Plan, AHardLinkOfTheSourceIsATakenTarget) {
     EXPECT_EQ(batch.preview()[0].reason, renamer::TARGET_TAKEN);
 }
 
+// A preview that is only printed may plan from the listing its caller has
+// just read: every verdict is the one the disk itself gives.
+TEST(Plan, AListingLentToAPreviewGivesTheVerdictsOfTheDisk) {
+    Folders f;
+    disktree::make(f.base(), {"a", "b", "c", "d", "e", "free", "x1", "x2", "busy", "taken", "sub/", "p", "q", "twice"});
+    ASSERT_EQ(link((f.base() + "/e").c_str(), (f.base() + "/e2").c_str()), 0);
+    const auto wishes = requests({
+        {"a", "b"}, {"b", "a"},             // a cycle
+        {"c", "free2"}, {"free", "c"},      // a chain: c leaves, free takes its name
+        {"d", "taken"},                     // taken, and not leaving
+        {"e", "e2"},                        // a hard link of itself
+        {"x1", "same"}, {"x2", "same"},     // one new name for two
+        {"busy", "sub"},                    // a folder of that name
+        {"p", ".p"},                        // hidden behind a dot
+        {"q", "q"},                         // the name it has
+        {"gone", "here"},                   // no such entry
+        {"twice", "t1"}, {"twice", "t2"},   // listed twice
+    });
+    std::vector<std::string> files, dirs = {"sub"};
+    for (const char* name : {"a", "b", "c", "d", "e", "e2", "free", "x1", "x2", "busy", "taken", "p", "q", "twice"})
+        files.push_back(name);
+    const renamer::Listing listing({&files, &dirs});
+    renamer::Batch lent(f.base(), wishes, f.journals(), renamer::Batch::Use::preview_only, &listing);
+    const renamer::Batch::Verdicts taken = std::move(lent).take_verdicts();
+    const renamer::Batch looking(f.base(), wishes, f.journals());
+    const std::vector<renamer::Entry>& seen = looking.preview();
+    ASSERT_EQ(taken.verdicts.size(), wishes.size());
+    ASSERT_EQ(taken.requests.size(), wishes.size());
+    for (std::size_t i = 0; i < wishes.size(); ++i) {
+        EXPECT_EQ(taken.requests[i].path, wishes[i].path);
+        EXPECT_EQ(taken.requests[i].new_name, wishes[i].new_name);
+        EXPECT_EQ(taken.verdicts[i].status, seen[i].status) << wishes[i].path;
+        EXPECT_EQ(taken.verdicts[i].reason, seen[i].reason) << wishes[i].path;
+    }
+    EXPECT_EQ(statuses(seen), (std::vector<std::pair<std::string, Status>>{
+                                  {"a", Status::rename}, {"b", Status::rename}, {"c", Status::rename},
+                                  {"free", Status::rename}, {"d", Status::refused}, {"e", Status::refused},
+                                  {"x1", Status::refused}, {"x2", Status::refused}, {"busy", Status::refused},
+                                  {"p", Status::refused}, {"q", Status::refused}, {"gone", Status::refused},
+                                  {"twice", Status::refused}, {"twice", Status::refused}}));
+}
+
 TEST(Plan, TheJournalFolderIsNeverPartOfABatch) {
     Folders f;
     disktree::make(f.base(), {".local/state/", "other/"});

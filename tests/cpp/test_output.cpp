@@ -88,3 +88,35 @@ TEST(Output, SkippedNamesOnlyInJsonInTheirPlaces) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Output, APreviewsRequestsAndVerdictsTakeTheirPlacesAmongEntries) {
+    cli::Output output(cli::Format::lines, false);
+    output.add(Entry{"m", "n", Status::rename, ""});
+    output.add(std::vector<renamer::Request>{{"z", "1", {}}, {"a", "2", {}}},
+               std::vector<renamer::Verdict>{{Status::rename, ""}, {Status::refused, "why"}});
+    std::ostringstream out;
+    output.write(out);
+    EXPECT_EQ(out.str(), "a\t2\twhy\nm\tn\nz\t1\n");
+}
+
+TEST(Output, EqualPathsKeepTheOrderTheyCameIn) {
+    cli::Output output(cli::Format::lines, true);
+    output.add(std::vector<Entry>{{"p", "1", Status::done, ""}, {"a", "x", Status::done, ""}, {"p", "2", Status::failed, "no"}});
+    std::ostringstream out;
+    output.write(out);
+    EXPECT_EQ(out.str(), "a\tx\np\t1\np\t2\tfailed: no\n");
+}
+
+TEST(Output, ARefusalWithoutAReasonEndsTheLineAtTheNewName) {
+    for (const bool after_batch : {false, true}) {
+        cli::Output output(cli::Format::lines, after_batch);
+        output.add(Entry{"r", "s", Status::refused, ""});
+        std::ostringstream out;
+        output.write(out);
+        EXPECT_EQ(out.str(), after_batch ? "r\ts\trefused: \n" : "r\ts\n");
+    }
+}
+
+}  // namespace
