@@ -37,6 +37,12 @@ Span span(std::size_t start, std::size_t end) {
 
 std::vector<Span> scan(std::u32string_view text, const std::vector<Special>& specials) {
     std::vector<Span> out;
+    scan_into(text, specials, out);
+    return out;
+}
+
+void scan_into(std::u32string_view text, const std::vector<Special>& specials, std::vector<Span>& out) {
+    out.clear();
     const std::size_t n = text.size();
     std::size_t pos = 0;
     while (pos < n) {
@@ -60,16 +66,19 @@ std::vector<Span> scan(std::u32string_view text, const std::vector<Special>& spe
         while (pos < n && text[pos] != U'\n' && is_ascii_space(text[pos])) ++pos;
         if (pos > start) out.push_back(span(start, pos));
     }
-    return out;
 }
 
 std::vector<Span> drop_blank(std::u32string_view text, std::vector<Span> spans) {
+    drop_blank_in_place(text, spans);
+    return spans;
+}
+
+void drop_blank_in_place(std::u32string_view text, std::vector<Span>& spans) {
     spans.erase(std::remove_if(spans.begin(), spans.end(),
                                [text](const Span& s) {
                                    return charsets::is_blank(text.substr(s.start, s.length));
                                }),
                 spans.end());
-    return spans;
 }
 
 std::vector<std::u32string> symbolize(std::u32string_view text, bool whitespace,

@@ -8,14 +8,6 @@ namespace {
 
 using charsets::is_ascii_space;
 
-constexpr std::u32string_view OPENERS = U"([{<";
-constexpr std::u32string_view CLOSERS = U")]}>";
-constexpr std::u32string_view NO_BLANK_BEFORE = U".,;:!?";
-
-bool contains(std::u32string_view set, char32_t c) {
-    return set.find(c) != std::u32string_view::npos;
-}
-
 // Letters and digits, ASCII or not; what stands beside an apostrophe
 // inside a word.
 bool is_wordchar(char32_t c) {
@@ -27,54 +19,74 @@ bool is_wordchar(char32_t c) {
     return true;
 }
 
-// The text with every whitespace run as one blank and no blank at the ends.
-std::u32string collapse(std::u32string_view text) {
-    std::u32string out;
-    out.reserve(text.size());
+// The text with every whitespace run as one blank and no blank at the
+// ends, appended to `out`.
+void append_collapsed(std::u32string_view text, std::u32string& out) {
+    const std::size_t base = out.size();
+    out.resize(base + text.size());  // the most it can take; cut to size below
+    char32_t* const start = out.data() + base;
+    char32_t* w = start;
     bool pending = false;
     for (char32_t c : text) {
         if (is_ascii_space(c)) {
-            pending = !out.empty();
+            pending = w != start;
             continue;
         }
-        if (pending) out.push_back(U' ');
+        if (pending) *w++ = U' ';
         pending = false;
-        out.push_back(c);
+        *w++ = c;
     }
-    return out;
+    out.resize(base + static_cast<std::size_t>(w - start));
 }
 
 }  // namespace
 
-bool no_blank_before(char32_t c) { return contains(NO_BLANK_BEFORE, c) || contains(CLOSERS, c); }
+bool no_blank_before(char32_t c) {
+    switch (c) {
+    case U'.': case U',': case U';': case U':': case U'!': case U'?':
+    case U')': case U']': case U'}': case U'>':
+        return true;
+    default:
+        return false;
+    }
+}
 
-bool no_blank_after(char32_t c) { return contains(OPENERS, c); }
+bool no_blank_after(char32_t c) { return c == U'(' || c == U'[' || c == U'{' || c == U'<'; }
 
 std::u32string presentable(std::u32string_view text) {
-    const std::u32string s = collapse(text);
     std::u32string out;
-    out.reserve(s.size());
-    const std::size_t n = s.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const char32_t c = s[i];
+    append_presentable(text, out);
+    return out;
+}
+
+void append_presentable(std::u32string_view text, std::u32string& out) {
+    // Collapsed first, then tidied in place: a blank is kept or dropped and
+    // " ' " becomes one character, so the write position never passes the
+    // read position, and what is read ahead is still the collapsed text.
+    const std::size_t base = out.size();
+    append_collapsed(text, out);
+    const std::size_t n = out.size();
+    std::size_t w = base;
+    for (std::size_t i = base; i < n; ++i) {
+        const char32_t c = out[i];
         if (c != U' ') {
-            out.push_back(c);
+            out[w++] = c;
             continue;
         }
-        // collapse() leaves blanks only between two other characters.
-        const char32_t left = out.back();
-        const char32_t right = s[i + 1];
+        // Collapsing leaves blanks only between two other characters.
+        const char32_t left = out[w - 1];
+        const char32_t right = out[i + 1];
         if (no_blank_before(right) || no_blank_after(left)) continue;
         if (left == U'#' && charsets::is_ascii_digit(right)) continue;
-        if (right == U'\'' && i + 3 < n && s[i + 2] == U' ' && is_wordchar(left) &&
-            is_wordchar(s[i + 3])) {
-            out.push_back(U'\'');
+        if (right == U'\'' && i + 3 < n && out[i + 2] == U' ' && is_wordchar(left) &&
+            is_wordchar(out[i + 3])) {
+            out[w++] = U'\'';
             i += 2;
             continue;
         }
-        out.push_back(U' ');
+        out[w++] = U' ';
     }
-    return out;
+    out.resize(w);
 }
 
 }  // namespace nametidy

@@ -15,6 +15,10 @@ namespace nametidy {
 // quotation mark as written and keeps it.
 std::u32string presentable(std::u32string_view text);
 
+// The same appended to `out`, for callers that tidy name after name into
+// memory they keep.
+void append_presentable(std::u32string_view text, std::u32string& out);
+
 // The two rules of presentable() about single characters, for composers
 // that tidy only some of the blanks: no blank stays before . , ; : ! ? or
 // a closing bracket, nor after an opening bracket.

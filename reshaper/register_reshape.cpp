@@ -1,10 +1,11 @@
 // The transformer `Reshape`: a configuration's formats made into symbols once,
 // and `run` for each name, in native code while nothing of the chain was
 // replaced and no debug line can be seen.
+#include <memory>
 #include <optional>
 
-#include "lexer/python_scan.hpp"
 #include "reshaper/bindings.hpp"
+#include "reshaper/native_run.hpp"
 #include "reshaper/transformer.hpp"
 
 namespace reshaper::binding {
@@ -12,7 +13,6 @@ namespace reshaper::binding {
 namespace {
 
 using pyglue::dprint;
-using pyglue::from_u32;
 
 const char* const RESHAPE_DOC =
     "The function to be called when a Reformat operaitons is requested\n"
@@ -35,37 +35,7 @@ py::str reshape_validate(py::object self) {
     return py::str(reshaper::MISSING_FORMATS);
 }
 
-// The whole chain in native code, taken while every piece of it is still
-// the module's own and no debug line can be seen: the same name comes out,
-// without a Python object made on the way. Nothing when it does not apply.
-std::optional<py::object> native_run(py::handle mod, py::object self, py::handle name) {
-    if (!pyglue::debug_quiet(mod)) return std::nullopt;
-    for (const char* global : {"parse_source", "_parse_source", "apply_parser"})
-        if (!pyglue::is_native(mod.attr(global), "reshaper", global)) return std::nullopt;
-    py::object lexer = lexer_of(mod);
-    if (!pyglue::is_native(lexer.attr("symbolizer"), "lexer", "symbolizer") ||
-        !pyglue::is_native(mod.attr("hostkit").attr("presentable"), "nametidy", "presentable"))
-        return std::nullopt;
-    py::object source = self.attr("source_symbols");
-    py::object target = self.attr("target_symbols");
-    if (!PyList_CheckExact(source.ptr()) || !PyList_CheckExact(target.ptr())) return std::nullopt;
-    const std::u32string u = to_u32(name);
-    try {
-        const Symbols src = symbols_of(source, "run", "source_symbols");
-        const Symbols tgt = symbols_of(target, "run", "target_symbols");
-        Symbols text;
-        for (const lexer::Span& span : lexer::python::scan_symbols(lexer, u, false))
-            text.emplace_back(u.substr(span.start, span.length));
-        const std::u32string newname = reshaper::reshape_symbols(src, tgt, text, current_brackets(mod), u);
-        if (newname != u) return from_u32(newname);
-    } catch (py::error_already_set& e) {
-        if (!e.matches(PyExc_Exception)) throw;
-    } catch (const std::exception&) {
-    }
-    return py::reinterpret_borrow<py::object>(name);  // unchanged: the caller's own object
-}
-
-py::object reshape_run(py::handle mod, py::object self, py::object name) {
+py::object reshape_run(NativeRun& native_run, py::handle mod, py::object self, py::object name) {
     pyglue::require_str(name, "run", "name");
     if (std::optional<py::object> quick = native_run(mod, self, name)) return *quick;
     dprint(mod, "reshape!! name:", name);
@@ -118,8 +88,10 @@ py::object make_reshape_class(py::object mod) {
         [mod](py::object self, py::object cfg) { reshape_init(mod, self, cfg); },
         py::arg("cfg"), "__init__(self, cfg: prefstore.Config)");
     ns["validate"] = pyglue::method(&reshape_validate, "validate(self) -> str");
+    // One shortcut for each module object: what it keeps holds Python objects.
+    auto native_run = std::make_shared<NativeRun>();
     ns["run"] = pyglue::method(
-        [mod](py::object self, py::object name) { return reshape_run(mod, self, name); },
+        [mod, native_run](py::object self, py::object name) { return reshape_run(*native_run, mod, self, name); },
         py::arg("name"), "run(self, name: str) -> str");
     return pyglue::make_class("reshaper", "Reshape", RESHAPE_DOC, py::make_tuple(), ns);
 }
