@@ -48,11 +48,10 @@ inline std::vector<lexer::Span> scan_symbols(py::handle lexer_module, const std:
                                              bool whitespace) {
     std::vector<lexer::Span> spans;
     try {
-        spans = lexer::scan(u, specials_for_scan(lexer_module));
+        lexer::scan_into(u, specials_for_scan(lexer_module), whitespace, spans);
     } catch (const lexer::UnmeasurableSpecial& bad) {
         raise_unmeasurable(lexer_module, bad);
     }
-    if (!whitespace) spans = lexer::drop_blank(u, std::move(spans));
     return spans;
 }
 

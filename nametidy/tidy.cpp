@@ -19,26 +19,6 @@ bool is_wordchar(char32_t c) {
     return true;
 }
 
-// The text with every whitespace run as one blank and no blank at the
-// ends, appended to `out`.
-void append_collapsed(std::u32string_view text, std::u32string& out) {
-    const std::size_t base = out.size();
-    out.resize(base + text.size());  // the most it can take; cut to size below
-    char32_t* const start = out.data() + base;
-    char32_t* w = start;
-    bool pending = false;
-    for (char32_t c : text) {
-        if (is_ascii_space(c)) {
-            pending = w != start;
-            continue;
-        }
-        if (pending) *w++ = U' ';
-        pending = false;
-        *w++ = c;
-    }
-    out.resize(base + static_cast<std::size_t>(w - start));
-}
-
 }  // namespace
 
 bool no_blank_before(char32_t c) {
@@ -54,39 +34,51 @@ bool no_blank_before(char32_t c) {
 bool no_blank_after(char32_t c) { return c == U'(' || c == U'[' || c == U'{' || c == U'<'; }
 
 std::u32string presentable(std::u32string_view text) {
-    std::u32string out;
-    append_presentable(text, out);
+    std::u32string out(text.size(), U'\0');
+    out.resize(write_presentable(text, out.data()));
     return out;
 }
 
-void append_presentable(std::u32string_view text, std::u32string& out) {
-    // Collapsed first, then tidied in place: a blank is kept or dropped and
-    // " ' " becomes one character, so the write position never passes the
-    // read position, and what is read ahead is still the collapsed text.
-    const std::size_t base = out.size();
-    append_collapsed(text, out);
-    const std::size_t n = out.size();
-    std::size_t w = base;
-    for (std::size_t i = base; i < n; ++i) {
-        const char32_t c = out[i];
-        if (c != U' ') {
-            out[w++] = c;
+std::size_t write_presentable(std::u32string_view text, char32_t* const out) {
+    // One pass: a whitespace run between two characters is one blank, which
+    // is written, or not, when the character after it comes; none is
+    // written at either end.
+    const std::size_t n = text.size();
+    char32_t* w = out;
+    bool blank = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        const char32_t c = text[i];
+        if (c > U' ' && !blank) {  // nearly every character: no whitespace, none before it
+            *w++ = c;
             continue;
         }
-        // Collapsing leaves blanks only between two other characters.
-        const char32_t left = out[w - 1];
-        const char32_t right = out[i + 1];
-        if (no_blank_before(right) || no_blank_after(left)) continue;
-        if (left == U'#' && charsets::is_ascii_digit(right)) continue;
-        if (right == U'\'' && i + 3 < n && out[i + 2] == U' ' && is_wordchar(left) &&
-            is_wordchar(out[i + 3])) {
-            out[w++] = U'\'';
-            i += 2;
+        if (is_ascii_space(c)) {
+            blank = w != out;
             continue;
         }
-        out[w++] = U' ';
+        if (blank) {
+            blank = false;
+            const char32_t left = w[-1];
+            const bool closes_up =
+                no_blank_before(c) || no_blank_after(left) || (left == U'#' && charsets::is_ascii_digit(c));
+            if (!closes_up && c == U'\'' && is_wordchar(left)) {
+                // Blank, apostrophe, blank, word character: the word closes up.
+                std::size_t next = i + 1;
+                if (next < n && is_ascii_space(text[next])) {
+                    while (next < n && is_ascii_space(text[next])) ++next;
+                    if (next < n && is_wordchar(text[next])) {
+                        *w++ = U'\'';
+                        *w++ = text[next];
+                        i = next;
+                        continue;
+                    }
+                }
+            }
+            if (!closes_up) *w++ = U' ';
+        }
+        *w++ = c;
     }
-    out.resize(w);
+    return static_cast<std::size_t>(w - out);
 }
 
 }  // namespace nametidy

@@ -1,13 +1,14 @@
 #include "chain.hpp"
 
+#include <algorithm>
+
 #include "nametidy/tidy.hpp"
 
 namespace reshaper {
 
 std::u32string_view Chain::reshape(const Symbols& source, const Symbols& target, std::u32string_view name,
                                    const std::vector<lexer::Special>& specials, const Brackets& brackets) {
-    lexer::scan_into(name, specials, spans_);
-    lexer::drop_blank_in_place(name, spans_);
+    lexer::scan_into(name, specials, false, spans_);
     text_.clear();
     for (const lexer::Span& span : spans_) text_.push_back(name.substr(span.start, span.length));
     try {
@@ -24,10 +25,14 @@ std::u32string_view Chain::reshape(const Symbols& source, const Symbols& target,
             return store != nullptr;
         },
         composed_);
-    out_ = composed_.start_symbol;
-    nametidy::append_presentable(composed_.body, out_);
-    out_ += composed_.end_symbol;
-    return out_;
+    const std::u32string& start = composed_.start_symbol;
+    const std::u32string& end = composed_.end_symbol;
+    const std::size_t room = start.size() + composed_.body.size() + end.size();
+    if (out_.size() < room) out_.resize(room);  // only grows: no name pays for clearing it
+    char32_t* w = std::copy(start.begin(), start.end(), out_.data());
+    w += nametidy::write_presentable(composed_.body, w);
+    w = std::copy(end.begin(), end.end(), w);
+    return std::u32string_view(out_.data(), static_cast<std::size_t>(w - out_.data()));
 }
 
 }  // namespace reshaper
