@@ -1,0 +1,143 @@
+"""Reshape.run looks up every global of its chain at each call, and what it
+keeps from one name to the next (the lexer's strings, the formats' symbol
+lists made into code points) must never go stale: each change below shows
+in the very next run, exactly as the traced path (taken while a debug
+printer listens) gives it."""
+
+import types
+
+import pytest
+
+import lexer
+import reshaper
+from reshaper import Reshape
+
+
+def reshape_of(source):
+    return Reshape(types.SimpleNamespace(source_format=source, target_format="b - a",
+                                         reversed_names=False))
+
+
+class Word(str):
+    pass
+
+
+def nothing(reshape, monkeypatch):
+    pass
+
+
+def replace_in_place(items, index, value):
+    def change(reshape, monkeypatch):
+        items(reshape)[index] = value
+    return change
+
+
+def set_global(holder, name, value):
+    def change(reshape, monkeypatch):
+        monkeypatch.setattr(holder, name, value)
+    return change
+
+
+def delete_global(holder, name):
+    def change(reshape, monkeypatch):
+        monkeypatch.delattr(holder, name)
+    return change
+
+
+def source_of(reshape):
+    return reshape.source_symbols
+
+
+def target_of(reshape):
+    return reshape.target_symbols
+
+
+def special_tokens(reshape):
+    return lexer.SPECIAL_TOKENS
+
+
+def add_special(reshape, monkeypatch):
+    lexer.SPECIAL_TOKENS.append("x")
+
+
+def grow_target(reshape, monkeypatch):
+    reshape.target_symbols.append("!")
+
+
+def replace_source(reshape, monkeypatch):
+    reshape.source_symbols = ["a", ",", "b"]
+
+
+def delete_source(reshape, monkeypatch):
+    del reshape.source_symbols
+
+
+def add_number(reshape, monkeypatch):
+    reshape.source_symbols.append(5)
+
+
+def lexer_as_namespace(reshape, monkeypatch):
+    monkeypatch.setattr(reshaper, "lexer", types.SimpleNamespace(**vars(lexer)))
+
+
+# label, source format, name, what is done before the first run, the change
+# after it, the name the next run gives
+CHANGES = [
+    ("SourceItemReplaced", "a - b", "Lee, Ann - Notes", nothing,
+     replace_in_place(source_of, 1, ","), "Ann - Notes - Lee"),
+    ("SourceListReplaced", "a - b", "Lee, Ann - Notes", nothing, replace_source, "Ann - Notes - Lee"),
+    ("TargetGrownInPlace", "a - b", "Lee, Ann - Notes", nothing, grow_target, "Notes - Lee, Ann!"),
+    ("TargetItemAnEqualString", "a - b", "Lee, Ann - Notes", nothing,
+     replace_in_place(target_of, 0, "".join(["b"])), "Notes - Lee, Ann"),
+    ("TargetItemAStrSubclass", "a - b", "Lee, Ann - Notes", nothing,
+     replace_in_place(target_of, 0, Word("b")), "Notes - Lee, Ann"),
+    ("SourceHoldsANumber", "a - b", "Lee, Ann - Notes", nothing, add_number, "Lee, Ann - Notes"),
+    ("SourceDeleted", "a - b", "Lee, Ann - Notes", nothing, delete_source, "Lee, Ann - Notes"),
+    ("SpecialReplacedInPlace", "a - b", "Lee - Ann - Notes", add_special,
+     replace_in_place(special_tokens, 0, "- Ann"), "Notes - Lee - Ann"),
+    ("SpecialsATuple", "a - b", "Lee - Ann - Notes", nothing,
+     set_global(lexer, "SPECIAL_TOKENS", ("- Ann",)), "Notes - Lee - Ann"),
+    ("SpecialsNotIterable", "a - b", "Lee - Ann - Notes", nothing,
+     set_global(lexer, "SPECIAL_TOKENS", 5), "Lee - Ann - Notes"),
+    ("OpeningBracketsAnEqualString", "a (b)", "x (y)", nothing,
+     set_global(lexer, "OPEN_BRACKETS", "".join(["([{<"])), "y - x"),
+    ("OpeningBracketsNoString", "a (b)", "x (y)", nothing,
+     set_global(lexer, "OPEN_BRACKETS", list("([{<")), "x (y)"),
+    ("ClosingBracketsDeleted", "a (b)", "x (y)", nothing, delete_global(lexer, "CLOSE_BRACKETS"), "x (y)"),
+    ("ParseSourceDeleted", "a - b", "Lee, Ann - Notes", nothing,
+     delete_global(reshaper, "parse_source"), "Lee, Ann - Notes"),
+    ("LexerANamespace", "a - b", "Lee, Ann - Notes", nothing, lexer_as_namespace, "Notes - Lee, Ann"),
+]
+
+
+@pytest.mark.parametrize("source, name, prepare, change, result",
+                         [case[1:] for case in CHANGES], ids=[case[0] for case in CHANGES])
+def test_a_change_shows_in_the_next_run(no_special_tokens, monkeypatch, source, name, prepare, change,
+                                        result):
+    # The fixtures in this order: the lexer's own list is put back after
+    # monkeypatch has undone any rebinding of it.
+    reshape = reshape_of(source)
+    prepare(reshape, monkeypatch)
+    reshape.run(name)  # whatever is kept from it
+    change(reshape, monkeypatch)
+    assert reshape.run(name) == result
+    monkeypatch.setattr(reshaper, "dprint", lambda *args: None)  # now the traced path
+    assert reshape.run(name) == result
+
+
+def test_the_debug_switch_is_read_at_each_run(monkeypatch, capsys):
+    reshape = reshape_of("a - b")
+    assert reshape.run("Lee - Notes") == "Notes - Lee"
+    assert capsys.readouterr().err == ""
+    monkeypatch.setenv("RESHAPER_DEBUG", "1")
+    assert reshape.run("Lee - Notes") == "Notes - Lee"
+    lines = capsys.readouterr().err.splitlines()
+    assert lines[0] == "reshape!! name: Lee - Notes"
+    assert lines[-1] == "Reshape wil change 'Lee - Notes' to 'Notes - Lee'"
+
+
+def test_two_transformers_in_turn_keep_their_own_formats():
+    swap, comma = reshape_of("a - b"), reshape_of("a, b")
+    for _ in range(2):
+        assert swap.run("Lee, Ann - Notes") == "Notes - Lee, Ann"
+        assert comma.run("Lee, Ann - Notes") == "Ann - Notes - Lee"
