@@ -38,9 +38,13 @@ def set_global(holder, name, value):
     return change
 
 
-def delete_global(holder, name):
+def lexer_without(name):
+    """The lexer as another module object lacking `name` (deleting from the
+    lexer itself would put its names out of order once put back)."""
     def change(reshape, monkeypatch):
-        monkeypatch.delattr(holder, name)
+        copy = types.ModuleType("lexer")
+        copy.__dict__.update((key, value) for key, value in vars(lexer).items() if key != name)
+        monkeypatch.setattr(reshaper, "lexer", copy)
     return change
 
 
@@ -103,9 +107,12 @@ CHANGES = [
      set_global(lexer, "OPEN_BRACKETS", "".join(["([{<"])), "y - x"),
     ("OpeningBracketsNoString", "a (b)", "x (y)", nothing,
      set_global(lexer, "OPEN_BRACKETS", list("([{<")), "x (y)"),
-    ("ClosingBracketsDeleted", "a (b)", "x (y)", nothing, delete_global(lexer, "CLOSE_BRACKETS"), "x (y)"),
-    ("ParseSourceDeleted", "a - b", "Lee, Ann - Notes", nothing,
-     delete_global(reshaper, "parse_source"), "Lee, Ann - Notes"),
+    ("LexerWithoutClosingBrackets", "a (b)", "x (y)", nothing, lexer_without("CLOSE_BRACKETS"), "x (y)"),
+    ("LexerWithoutSpecialTokens", "a - b", "Lee, Ann - Notes", nothing, lexer_without("SPECIAL_TOKENS"),
+     "Lee, Ann - Notes"),
+    ("LexerACopy", "a - b", "Lee, Ann - Notes", nothing, lexer_without(None), "Notes - Lee, Ann"),
+    ("ParseSourceNoFunction", "a - b", "Lee, Ann - Notes", nothing,
+     set_global(reshaper, "parse_source", None), "Lee, Ann - Notes"),
     ("LexerANamespace", "a - b", "Lee, Ann - Notes", nothing, lexer_as_namespace, "Notes - Lee, Ann"),
 ]
 
