@@ -134,6 +134,12 @@ const Brackets& NativeRun::brackets_of(py::handle mod, PyObject* lexer) {
 }
 
 std::optional<py::object> NativeRun::operator()(py::handle mod, py::handle self, py::handle name) {
+    if (busy_) return std::nullopt;
+    busy_ = true;
+    struct Done {
+        bool& busy;
+        ~Done() { busy = false; }
+    } done{busy_};
     PyObject* lexer = lexer_if_native(mod.ptr());
     if (!lexer) return std::nullopt;
     PyObject* source = PyObject_GetAttr(self.ptr(), keys_.source_symbols.ptr());

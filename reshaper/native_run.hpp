@@ -75,6 +75,10 @@ private:
     Keys keys_;
     Natives natives_;
     bool natives_found_ = false;
+    // Set while a name is worked on: a run called again from within (from
+    // the length of an odd special token, say) takes the general path, as
+    // the kept lists and buffers belong to the outer one.
+    bool busy_ = false;
     ListCache<std::u32string> source_;
     ListCache<std::u32string> target_;
     ListCache<lexer::Special> specials_;

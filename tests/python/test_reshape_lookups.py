@@ -148,3 +148,24 @@ def test_two_transformers_in_turn_keep_their_own_formats():
     for _ in range(2):
         assert swap.run("Lee, Ann - Notes") == "Notes - Lee, Ann"
         assert comma.run("Lee, Ann - Notes") == "Ann - Notes - Lee"
+
+
+def test_a_run_from_within_a_run_leaves_the_outer_one_alone(no_special_tokens):
+    """A special token whose length is taken runs host code, which may call
+    run again, on other formats and another name."""
+    inner = reshape_of("a, b")
+    inner_names = []
+    started = []
+
+    class Runs:
+        def __len__(self):
+            if not started:  # once: the inner run meets this token too
+                started.append(True)
+                inner_names.append(inner.run("Smith, John - Other"))
+            return 1
+
+    outer = reshape_of("a - b")
+    assert outer.run("Lee, Ann - Notes") == "Notes - Lee, Ann"
+    lexer.SPECIAL_TOKENS.append(Runs())
+    assert outer.run("Lee, Ann - Notes") == "Notes - Lee, Ann"
+    assert inner_names == ["John - Other - Smith"]
