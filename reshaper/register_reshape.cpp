@@ -115,6 +115,8 @@ PyObject* run_entry(PyObject* capsule, PyObject* const* args, Py_ssize_t nargs, 
         e.set_error();
     } catch (const std::exception& e) {
         PyErr_SetString(PyExc_RuntimeError, e.what());
+    } catch (...) {
+        PyErr_SetString(PyExc_RuntimeError, "Reshape.run failed in native code");
     }
     return nullptr;
 }
