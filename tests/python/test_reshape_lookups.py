@@ -169,3 +169,24 @@ def test_a_run_from_within_a_run_leaves_the_outer_one_alone(no_special_tokens):
     lexer.SPECIAL_TOKENS.append(Runs())
     assert outer.run("Lee, Ann - Notes") == "Notes - Lee, Ann"
     assert inner_names == ["John - Other - Smith"]
+
+
+@pytest.mark.parametrize("call", [
+    lambda reshape: reshape.run("Lee - Notes"),
+    lambda reshape: reshape.run(name="Lee - Notes"),
+    lambda reshape: Reshape.run(reshape, "Lee - Notes"),
+    lambda reshape: Reshape.run(reshape, name="Lee - Notes"),
+], ids=["ByPosition", "ByName", "FromTheClass", "FromTheClassByName"])
+def test_every_form_of_the_call_gives_the_name(call):
+    assert call(reshape_of("a - b")) == "Notes - Lee"
+
+
+@pytest.mark.parametrize("call, message", [
+    (lambda reshape: reshape.run(), None),
+    (lambda reshape: reshape.run("Lee - Notes", "again"), None),
+    (lambda reshape: reshape.run(title="Lee - Notes"), None),
+    (lambda reshape: reshape.run(Word("Lee - Notes")), "'name'"),
+], ids=["NoName", "TwoNames", "UnknownKeyword", "StrSubclass"])
+def test_a_wrong_call_is_a_type_error(call, message):
+    with pytest.raises(TypeError, match=message):
+        call(reshape_of("a - b"))
