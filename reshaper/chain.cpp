@@ -9,10 +9,9 @@ namespace reshaper {
 std::u32string_view Chain::reshape(const Symbols& source, const Symbols& target, std::u32string_view name,
                                    const std::vector<lexer::Special>& specials, const Brackets& brackets) {
     lexer::scan_into(name, specials, false, spans_);
-    text_.clear();
-    for (const lexer::Span& span : spans_) text_.push_back(name.substr(span.start, span.length));
+    const SymbolViews text(name, spans_);
     try {
-        match_into(source, text_, brackets, found_);
+        match_into(source, text, brackets, found_);
     } catch (const std::exception&) {
         return name;
     }
@@ -21,7 +20,7 @@ std::u32string_view Chain::reshape(const Symbols& source, const Symbols& target,
         target,
         [&](const std::u32string& symbol, std::u32string& body) {
             const StoreView* store = last_store_of(found_, symbol);
-            if (store) append_joined(text_, store->value, body);
+            if (store) append_joined(text, store->value, body);
             return store != nullptr;
         },
         composed_);

@@ -1,7 +1,7 @@
 // The rearrangement of one name after another, as Reshape.run does it:
 // the name split into symbols, matched against the source format, composed
 // by the target format and tidied. The pieces of the name are views into
-// it, the keyword map is the matcher's list of stores, and every buffer is
+// it, made when asked for, the keyword map is the matcher's list of stores, and every buffer is
 // kept for the next name, so that once they have grown a name costs no
 // allocation.
 #pragma once
@@ -26,7 +26,6 @@ public:
 
 private:
     std::vector<lexer::Span> spans_;
-    SymbolViews text_;
     MatchView found_;
     Composition composed_;
     std::u32string out_;

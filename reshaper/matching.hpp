@@ -11,14 +11,30 @@
 #include <vector>
 
 #include "charsets/charsets.hpp"
+#include "lexer/lexer.hpp"
 
 namespace reshaper {
 
 using Symbols = std::vector<std::u32string>;
 
-// Symbols as views into the text they were cut from, for a name matched
-// without copying its pieces.
-using SymbolViews = std::vector<std::u32string_view>;
+// The symbols of a name as the scan left them, spans of the name, each
+// seen as a view into it when asked for: a name is matched without a copy
+// of its pieces.
+class SymbolViews {
+public:
+    SymbolViews(std::u32string_view text, const std::vector<lexer::Span>& spans) : text_(text), spans_(&spans) {}
+
+    std::size_t size() const { return spans_->size(); }
+
+    std::u32string_view operator[](std::size_t i) const {
+        const lexer::Span& span = (*spans_)[i];
+        return {text_.data() + span.start, static_cast<std::size_t>(span.length)};
+    }
+
+private:
+    std::u32string_view text_;
+    const std::vector<lexer::Span>* spans_;
+};
 
 // The bracket strings in force (the tokenizer's, read by the caller at use).
 struct Brackets {
