@@ -23,6 +23,16 @@ PyObject* global_of(PyObject* module, const py::object& key) {
     return value;
 }
 
+// obj.<key>, or nothing when an ordinary error stands in the way: the
+// general path raises it where the host would. Interrupts go on.
+py::object attribute(py::handle obj, const py::object& key) {
+    PyObject* value = PyObject_GetAttr(obj.ptr(), key.ptr());
+    if (value) return py::reinterpret_steal<py::object>(value);
+    if (!PyErr_ExceptionMatches(PyExc_Exception)) throw py::error_already_set();
+    PyErr_Clear();
+    return py::object();
+}
+
 bool is(PyObject* current, const py::object& native) { return current && current == native.ptr(); }
 
 // The original `name` of the loaded module `module_name`, as keep_native
@@ -142,23 +152,15 @@ std::optional<py::object> NativeRun::operator()(py::handle mod, py::handle self,
     } done{busy_};
     PyObject* lexer = lexer_if_native(mod.ptr());
     if (!lexer) return std::nullopt;
-    PyObject* source = PyObject_GetAttr(self.ptr(), keys_.source_symbols.ptr());
-    if (!source) {
-        PyErr_Clear();  // the general path raises it where the host would
-        return std::nullopt;
-    }
-    auto held_source = py::reinterpret_steal<py::object>(source);
-    PyObject* target = PyObject_GetAttr(self.ptr(), keys_.target_symbols.ptr());
-    if (!target) {
-        PyErr_Clear();
-        return std::nullopt;
-    }
-    auto held_target = py::reinterpret_steal<py::object>(target);
-    if (!PyList_CheckExact(source) || !PyList_CheckExact(target)) return std::nullopt;
+    py::object source = attribute(self, keys_.source_symbols);
+    if (!source) return std::nullopt;
+    py::object target = attribute(self, keys_.target_symbols);
+    if (!target) return std::nullopt;
+    if (!PyList_CheckExact(source.ptr()) || !PyList_CheckExact(target.ptr())) return std::nullopt;
     pyglue::assign_u32(name, name_);
     try {
-        const Symbols& src = symbols_of(source, source_, source_scratch_, "source_symbols");
-        const Symbols& tgt = symbols_of(target, target_, target_scratch_, "target_symbols");
+        const Symbols& src = symbols_of(source.ptr(), source_, source_scratch_, "source_symbols");
+        const Symbols& tgt = symbols_of(target.ptr(), target_, target_scratch_, "target_symbols");
         const std::vector<lexer::Special>& specials = specials_of(lexer);
         const Brackets& brackets = brackets_of(mod, lexer);
         std::u32string_view newname;

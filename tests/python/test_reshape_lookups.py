@@ -190,3 +190,19 @@ def test_every_form_of_the_call_gives_the_name(call):
 def test_a_wrong_call_is_a_type_error(call, message):
     with pytest.raises(TypeError, match=message):
         call(reshape_of("a - b"))
+
+
+def test_an_interrupt_while_reading_the_formats_goes_on():
+    class Interrupted(Reshape):
+        @property
+        def source_symbols(self):
+            raise KeyboardInterrupt
+
+        @source_symbols.setter
+        def source_symbols(self, value):
+            pass
+
+    reshape = Interrupted(types.SimpleNamespace(source_format="a - b", target_format="b - a",
+                                                reversed_names=False))
+    with pytest.raises(KeyboardInterrupt):
+        reshape.run("Lee - Notes")
