@@ -1,6 +1,7 @@
 #include "lexer.hpp"
 
 #include <algorithm>
+#include <array>
 
 #include "charsets/charsets.hpp"
 
@@ -29,6 +30,20 @@ std::size_t special_at(std::u32string_view text, std::size_t pos,
     return 0;
 }
 
+// What a character is to the scan: a symbol alone (punctuation, the line
+// feed), part of a whitespace run (ASCII whitespace but the line feed), or
+// part of a text run (anything else).
+enum Kind : unsigned char { RUN, ALONE, BLANK };
+
+constexpr std::array<Kind, 128> ASCII_KINDS = [] {
+    std::array<Kind, 128> kinds{};
+    for (char32_t c = 0; c < 128; ++c)
+        kinds[c] = is_ascii_punct(c) || c == U'\n' ? ALONE : is_ascii_space(c) ? BLANK : RUN;
+    return kinds;
+}();
+
+Kind kind_of(char32_t c) { return c < 128 ? ASCII_KINDS[c] : RUN; }
+
 Span span(std::size_t start, std::size_t end) {
     return Span{static_cast<int32_t>(start), static_cast<int32_t>(end - start)};
 }
@@ -37,30 +52,38 @@ Span span(std::size_t start, std::size_t end) {
 
 std::vector<Span> scan(std::u32string_view text, const std::vector<Special>& specials) {
     std::vector<Span> out;
+    scan_into(text, specials, true, out);
+    return out;
+}
+
+void scan_into(std::u32string_view text, const std::vector<Special>& specials, bool whitespace,
+               std::vector<Span>& out) {
+    out.clear();
+    const auto add = [&](std::size_t start, std::size_t end) {
+        if (whitespace || !charsets::is_blank(text.substr(start, end - start))) out.push_back(span(start, end));
+    };
     const std::size_t n = text.size();
     std::size_t pos = 0;
     while (pos < n) {
         if (!specials.empty()) {
             if (std::size_t len = special_at(text, pos, specials)) {
-                out.push_back(span(pos, pos + len));
+                add(pos, pos + len);
                 pos += len;
                 continue;
             }
         }
-        const char32_t c = text[pos];
-        if (is_ascii_punct(c) || c == U'\n') {
-            out.push_back(span(pos, pos + 1));
+        if (kind_of(text[pos]) == ALONE) {
+            add(pos, pos + 1);
             ++pos;
             continue;
         }
         std::size_t start = pos;
-        while (pos < n && !is_ascii_punct(text[pos]) && !is_ascii_space(text[pos])) ++pos;
-        if (pos > start) out.push_back(span(start, pos));
+        while (pos < n && kind_of(text[pos]) == RUN) ++pos;
+        if (pos > start) add(start, pos);
         start = pos;
-        while (pos < n && text[pos] != U'\n' && is_ascii_space(text[pos])) ++pos;
-        if (pos > start) out.push_back(span(start, pos));
+        while (pos < n && kind_of(text[pos]) == BLANK) ++pos;
+        if (pos > start && whitespace) out.push_back(span(start, pos));
     }
-    return out;
 }
 
 std::vector<Span> drop_blank(std::u32string_view text, std::vector<Span> spans) {
@@ -74,8 +97,8 @@ std::vector<Span> drop_blank(std::u32string_view text, std::vector<Span> spans) 
 
 std::vector<std::u32string> symbolize(std::u32string_view text, bool whitespace,
                                       const std::vector<Special>& specials) {
-    std::vector<Span> spans = scan(text, specials);
-    if (!whitespace) spans = drop_blank(text, std::move(spans));
+    std::vector<Span> spans;
+    scan_into(text, specials, whitespace, spans);
     std::vector<std::u32string> out;
     out.reserve(spans.size());
     for (const Span& s : spans) out.emplace_back(text.substr(s.start, s.length));

@@ -56,6 +56,12 @@ struct Span {
 // match everywhere without advancing).
 std::vector<Span> scan(std::u32string_view text, const std::vector<Special>& specials);
 
+// The symbols of the text as spans into `spans` (emptied first), filtered
+// unless `whitespace` as drop_blank filters them, for callers that scan
+// name after name and keep its memory.
+void scan_into(std::u32string_view text, const std::vector<Special>& specials, bool whitespace,
+               std::vector<Span>& spans);
+
 // The symbols that are not blank by the full Unicode notion of whitespace.
 std::vector<Span> drop_blank(std::u32string_view text, std::vector<Span> spans);
 

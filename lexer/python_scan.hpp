@@ -35,19 +35,23 @@ inline std::vector<lexer::Special> specials_for_scan(py::handle lexer_module) {
     return out;
 }
 
+// The host's own error for an entry the scan could not measure, exactly as
+// len() of the entry words it.
+[[noreturn]] inline void raise_unmeasurable(py::handle lexer_module, const lexer::UnmeasurableSpecial& bad) {
+    PyObject_Length(special_tokens(lexer_module)[bad.index].ptr());
+    throw py::error_already_set();
+}
+
 // The symbols of `text` (whose code points are `u`) as spans, filtered
 // unless `whitespace`.
 inline std::vector<lexer::Span> scan_symbols(py::handle lexer_module, const std::u32string& u,
                                              bool whitespace) {
     std::vector<lexer::Span> spans;
     try {
-        spans = lexer::scan(u, specials_for_scan(lexer_module));
+        lexer::scan_into(u, specials_for_scan(lexer_module), whitespace, spans);
     } catch (const lexer::UnmeasurableSpecial& bad) {
-        // Let the host word the error, exactly as len() of the entry does.
-        PyObject_Length(special_tokens(lexer_module)[bad.index].ptr());
-        throw py::error_already_set();
+        raise_unmeasurable(lexer_module, bad);
     }
-    if (!whitespace) spans = lexer::drop_blank(u, std::move(spans));
     return spans;
 }
 

@@ -8,14 +8,6 @@ namespace {
 
 using charsets::is_ascii_space;
 
-constexpr std::u32string_view OPENERS = U"([{<";
-constexpr std::u32string_view CLOSERS = U")]}>";
-constexpr std::u32string_view NO_BLANK_BEFORE = U".,;:!?";
-
-bool contains(std::u32string_view set, char32_t c) {
-    return set.find(c) != std::u32string_view::npos;
-}
-
 // Letters and digits, ASCII or not; what stands beside an apostrophe
 // inside a word.
 bool is_wordchar(char32_t c) {
@@ -27,54 +19,66 @@ bool is_wordchar(char32_t c) {
     return true;
 }
 
-// The text with every whitespace run as one blank and no blank at the ends.
-std::u32string collapse(std::u32string_view text) {
-    std::u32string out;
-    out.reserve(text.size());
-    bool pending = false;
-    for (char32_t c : text) {
-        if (is_ascii_space(c)) {
-            pending = !out.empty();
-            continue;
-        }
-        if (pending) out.push_back(U' ');
-        pending = false;
-        out.push_back(c);
+}  // namespace
+
+bool no_blank_before(char32_t c) {
+    switch (c) {
+    case U'.': case U',': case U';': case U':': case U'!': case U'?':
+    case U')': case U']': case U'}': case U'>':
+        return true;
+    default:
+        return false;
     }
+}
+
+bool no_blank_after(char32_t c) { return c == U'(' || c == U'[' || c == U'{' || c == U'<'; }
+
+std::u32string presentable(std::u32string_view text) {
+    std::u32string out(text.size(), U'\0');
+    out.resize(write_presentable(text, out.data()));
     return out;
 }
 
-}  // namespace
-
-bool no_blank_before(char32_t c) { return contains(NO_BLANK_BEFORE, c) || contains(CLOSERS, c); }
-
-bool no_blank_after(char32_t c) { return contains(OPENERS, c); }
-
-std::u32string presentable(std::u32string_view text) {
-    const std::u32string s = collapse(text);
-    std::u32string out;
-    out.reserve(s.size());
-    const std::size_t n = s.size();
+std::size_t write_presentable(std::u32string_view text, char32_t* const out) {
+    // One pass: a whitespace run between two characters is one blank, which
+    // is written, or not, when the character after it comes; none is
+    // written at either end.
+    const std::size_t n = text.size();
+    char32_t* w = out;
+    bool blank = false;
     for (std::size_t i = 0; i < n; ++i) {
-        const char32_t c = s[i];
-        if (c != U' ') {
-            out.push_back(c);
+        const char32_t c = text[i];
+        if (c > U' ' && !blank) {  // nearly every character: no whitespace, none before it
+            *w++ = c;
             continue;
         }
-        // collapse() leaves blanks only between two other characters.
-        const char32_t left = out.back();
-        const char32_t right = s[i + 1];
-        if (no_blank_before(right) || no_blank_after(left)) continue;
-        if (left == U'#' && charsets::is_ascii_digit(right)) continue;
-        if (right == U'\'' && i + 3 < n && s[i + 2] == U' ' && is_wordchar(left) &&
-            is_wordchar(s[i + 3])) {
-            out.push_back(U'\'');
-            i += 2;
+        if (is_ascii_space(c)) {
+            blank = w != out;
             continue;
         }
-        out.push_back(U' ');
+        if (blank) {
+            blank = false;
+            const char32_t left = w[-1];
+            const bool closes_up =
+                no_blank_before(c) || no_blank_after(left) || (left == U'#' && charsets::is_ascii_digit(c));
+            if (!closes_up && c == U'\'' && is_wordchar(left)) {
+                // Blank, apostrophe, blank, word character: the word closes up.
+                std::size_t next = i + 1;
+                if (next < n && is_ascii_space(text[next])) {
+                    while (next < n && is_ascii_space(text[next])) ++next;
+                    if (next < n && is_wordchar(text[next])) {
+                        *w++ = U'\'';
+                        *w++ = text[next];
+                        i = next;
+                        continue;
+                    }
+                }
+            }
+            if (!closes_up) *w++ = U' ';
+        }
+        *w++ = c;
     }
-    return out;
+    return static_cast<std::size_t>(w - out);
 }
 
 }  // namespace nametidy

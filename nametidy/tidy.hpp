@@ -15,6 +15,12 @@ namespace nametidy {
 // quotation mark as written and keeps it.
 std::u32string presentable(std::u32string_view text);
 
+// The same written to `out`, which has room for text.size() characters
+// (the tidied text is never longer) and does not overlap `text`, for
+// callers that tidy name after name into memory they keep. Returns the
+// number of characters written.
+std::size_t write_presentable(std::u32string_view text, char32_t* out);
+
 // The two rules of presentable() about single characters, for composers
 // that tidy only some of the blanks: no blank stays before . , ; : ! ? or
 // a closing bracket, nor after an opening bracket.

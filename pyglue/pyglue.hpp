@@ -7,6 +7,7 @@
 
 #include "debugline/debugline.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,16 +19,29 @@ namespace py = pybind11;
 
 inline std::string type_name(py::handle obj) { return Py_TYPE(obj.ptr())->tp_name; }
 
-// The code points of a str, in order. Anything else (bytes above all, whose
-// memory is laid out otherwise) is a type error, never read as a str.
-inline std::u32string to_u32(py::handle str) {
+// The code points of a str, in order, into `out`. Anything else (bytes
+// above all, whose memory is laid out otherwise) is a type error, never
+// read as a str.
+inline void assign_u32(py::handle str, std::u32string& out) {
     PyObject* s = str.ptr();
     if (!PyUnicode_Check(s)) throw py::type_error("expected str, not " + type_name(str));
-    const Py_ssize_t n = PyUnicode_GET_LENGTH(s);
-    const int kind = PyUnicode_KIND(s);
-    const void* data = PyUnicode_DATA(s);
-    std::u32string out(static_cast<std::size_t>(n), U'\0');
-    for (Py_ssize_t i = 0; i < n; ++i) out[i] = PyUnicode_READ(kind, data, i);
+    const auto n = static_cast<std::size_t>(PyUnicode_GET_LENGTH(s));
+    out.resize(n);
+    switch (PyUnicode_KIND(s)) {
+    case PyUnicode_1BYTE_KIND:
+        std::copy_n(PyUnicode_1BYTE_DATA(s), n, out.begin());
+        break;
+    case PyUnicode_2BYTE_KIND:
+        std::copy_n(PyUnicode_2BYTE_DATA(s), n, out.begin());
+        break;
+    default:
+        std::copy_n(PyUnicode_4BYTE_DATA(s), n, out.begin());
+    }
+}
+
+inline std::u32string to_u32(py::handle str) {
+    std::u32string out;
+    assign_u32(str, out);
     return out;
 }
 

@@ -10,10 +10,20 @@ namespace {
 // than this is an error, not a crash.
 constexpr std::size_t MAX_DEPTH = 1000;
 
+template <typename SymbolList>
+std::size_t find_in(const SymbolList& symbols, std::size_t from, std::size_t to, std::u32string_view wanted) {
+    for (std::size_t i = from; i < to; ++i)
+        if (symbols[i] == wanted) return i;
+    return to;
+}
+
+// The text is a list of strings or of views into the name; the result
+// holds its keywords as strings or as views into the source.
+template <typename TextSymbols, typename Result>
 class Matcher {
 public:
-    Matcher(const Symbols& source, const Symbols& text, const Brackets& brackets, Trace* trace,
-            Match& result)
+    Matcher(const Symbols& source, const TextSymbols& text, const Brackets& brackets, Trace* trace,
+            Result& result)
         : source_(source), text_(text), brackets_(brackets), trace_(trace), stores_(result.stores),
           all_found_(result.all_found) {}
 
@@ -23,7 +33,7 @@ public:
         if (depth > MAX_DEPTH) throw RecursionError("maximum recursion depth exceeded");
         if (trace_) trace_->enter(depth, src, txt);
         std::u32string msg;
-        std::u32string keyword;
+        std::u32string_view keyword;
         Range gathered{txt.begin, txt.begin};
         std::size_t srcpos = src.begin;
         std::size_t txtpos = txt.begin;
@@ -43,13 +53,13 @@ public:
                 if (!msg.empty()) break;
                 srcpos = csrcpos + 1;
                 txtpos = ctxtpos + 1;
-            } else if (occurs_in(symbol, charsets::PUNCTUATION)) {
+            } else if (is_punctuation(symbol)) {
                 bool found = false;
                 while (txtpos < txt.end && !found) found = text_[txtpos++] == symbol;
                 if (!found) all_found_ = false;
                 ++srcpos;
             } else {
-                if (!keyword.empty()) stores_.push_back({keyword, gathered});
+                if (!keyword.empty()) store(keyword, gathered);
                 keyword = symbol;
                 ++srcpos;
                 const bool has_stop = srcpos < src.end;
@@ -58,26 +68,34 @@ public:
                 gathered.end = txtpos;
             }
         }
-        if (!keyword.empty()) stores_.push_back({keyword, gathered});
+        if (!keyword.empty()) store(keyword, gathered);
         return msg;
     }
 
 private:
-    std::size_t closing_in(const Symbols& symbols, std::size_t pos, std::size_t end) const {
+    void store(std::u32string_view keyword, Range value) {
+        stores_.emplace_back();
+        stores_.back().keyword = keyword;
+        stores_.back().value = value;
+    }
+
+    template <typename SymbolList>
+    std::size_t closing_in(const SymbolList& symbols, std::size_t pos, std::size_t end) const {
         return find_symbol(symbols, pos, end, closing_of(symbols[pos], brackets_));
     }
 
     const Symbols& source_;
-    const Symbols& text_;
+    const TextSymbols& text_;
     const Brackets& brackets_;
     Trace* trace_;
-    std::vector<Store>& stores_;
+    decltype(Result::stores)& stores_;
     bool& all_found_;
 };
 
 }  // namespace
 
 bool occurs_in(std::u32string_view symbol, std::u32string_view set) {
+    if (symbol.size() == 1) return set.find(symbol[0]) != std::u32string_view::npos;
     return set.find(symbol) != std::u32string_view::npos;
 }
 
@@ -90,9 +108,12 @@ std::u32string_view closing_of(std::u32string_view symbol, const Brackets& brack
 
 std::size_t find_symbol(const Symbols& symbols, std::size_t from, std::size_t to,
                         std::u32string_view wanted) {
-    for (std::size_t i = from; i < to; ++i)
-        if (symbols[i] == wanted) return i;
-    return to;
+    return find_in(symbols, from, to, wanted);
+}
+
+std::size_t find_symbol(const SymbolViews& symbols, std::size_t from, std::size_t to,
+                        std::u32string_view wanted) {
+    return find_in(symbols, from, to, wanted);
 }
 
 std::size_t find_closing_bracket(const Symbols& symbols, std::size_t pos, const Brackets& brackets) {
@@ -102,31 +123,40 @@ std::size_t find_closing_bracket(const Symbols& symbols, std::size_t pos, const 
 
 Match match(const Symbols& source, const Symbols& text, const Brackets& brackets, Trace* trace) {
     Match result;
-    Matcher matcher(source, text, brackets, trace, result);
+    Matcher<Symbols, Match> matcher(source, text, brackets, trace, result);
     result.msg = matcher.level({0, source.size()}, {0, text.size()}, 0);
     return result;
 }
 
+void match_into(const Symbols& source, const SymbolViews& text, const Brackets& brackets, MatchView& result) {
+    result.stores.clear();
+    result.all_found = true;
+    Matcher<SymbolViews, MatchView> matcher(source, text, brackets, nullptr, result);
+    result.msg = matcher.level({0, source.size()}, {0, text.size()}, 0);
+}
+
+const StoreView* last_store_of(const MatchView& found, std::u32string_view keyword) {
+    for (auto it = found.stores.rbegin(); it != found.stores.rend(); ++it)
+        if (it->keyword == keyword) return &*it;
+    return nullptr;
+}
+
 std::u32string joined(const Symbols& text, Range value) {
     std::u32string out;
-    for (std::size_t i = value.begin; i < value.end; ++i) {
-        if (i > value.begin) out.push_back(U' ');
-        out += text[i];
-    }
+    append_joined(text, value, out);
     return out;
 }
 
 Composition compose(const Symbols& target, const ValueOf& value_of) {
     Composition c;
-    std::size_t begin = 0;
-    std::size_t end = target.size();
-    if (begin < end && occurs_in(target[begin], charsets::PUNCTUATION)) c.start_symbol = target[begin++];
-    if (begin < end && occurs_in(target[end - 1], charsets::PUNCTUATION)) c.end_symbol = target[--end];
-    for (std::size_t i = begin; i < end; ++i) {
-        if (i > begin) c.body.push_back(U' ');
-        const std::u32string* value = value_of(target[i]);
-        c.body += value ? *value : target[i];
-    }
+    compose_into(
+        target,
+        [&](const std::u32string& symbol, std::u32string& body) {
+            const std::u32string* value = value_of(symbol);
+            if (value) body += *value;
+            return value != nullptr;
+        },
+        c);
     return c;
 }
 

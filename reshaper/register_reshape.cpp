@@ -1,10 +1,11 @@
 // The transformer `Reshape`: a configuration's formats made into symbols once,
 // and `run` for each name, in native code while nothing of the chain was
 // replaced and no debug line can be seen.
+#include <memory>
 #include <optional>
 
-#include "lexer/python_scan.hpp"
 #include "reshaper/bindings.hpp"
+#include "reshaper/native_run.hpp"
 #include "reshaper/transformer.hpp"
 
 namespace reshaper::binding {
@@ -12,7 +13,6 @@ namespace reshaper::binding {
 namespace {
 
 using pyglue::dprint;
-using pyglue::from_u32;
 
 const char* const RESHAPE_DOC =
     "The function to be called when a Reformat operaitons is requested\n"
@@ -35,39 +35,8 @@ py::str reshape_validate(py::object self) {
     return py::str(reshaper::MISSING_FORMATS);
 }
 
-// The whole chain in native code, taken while every piece of it is still
-// the module's own and no debug line can be seen: the same name comes out,
-// without a Python object made on the way. Nothing when it does not apply.
-std::optional<py::object> native_run(py::handle mod, py::object self, py::handle name) {
-    if (!pyglue::debug_quiet(mod)) return std::nullopt;
-    for (const char* global : {"parse_source", "_parse_source", "apply_parser"})
-        if (!pyglue::is_native(mod.attr(global), "reshaper", global)) return std::nullopt;
-    py::object lexer = lexer_of(mod);
-    if (!pyglue::is_native(lexer.attr("symbolizer"), "lexer", "symbolizer") ||
-        !pyglue::is_native(mod.attr("hostkit").attr("presentable"), "nametidy", "presentable"))
-        return std::nullopt;
-    py::object source = self.attr("source_symbols");
-    py::object target = self.attr("target_symbols");
-    if (!PyList_CheckExact(source.ptr()) || !PyList_CheckExact(target.ptr())) return std::nullopt;
-    const std::u32string u = to_u32(name);
-    try {
-        const Symbols src = symbols_of(source, "run", "source_symbols");
-        const Symbols tgt = symbols_of(target, "run", "target_symbols");
-        Symbols text;
-        for (const lexer::Span& span : lexer::python::scan_symbols(lexer, u, false))
-            text.emplace_back(u.substr(span.start, span.length));
-        const std::u32string newname = reshaper::reshape_symbols(src, tgt, text, current_brackets(mod), u);
-        if (newname != u) return from_u32(newname);
-    } catch (py::error_already_set& e) {
-        if (!e.matches(PyExc_Exception)) throw;
-    } catch (const std::exception&) {
-    }
-    return py::reinterpret_borrow<py::object>(name);  // unchanged: the caller's own object
-}
-
-py::object reshape_run(py::handle mod, py::object self, py::object name) {
-    pyglue::require_str(name, "run", "name");
-    if (std::optional<py::object> quick = native_run(mod, self, name)) return *quick;
+// run() through the module functions, with its debug lines.
+py::object traced_run(py::handle mod, py::object self, py::object name) {
     dprint(mod, "reshape!! name:", name);
     py::object msg = py::str("");
     py::object newname;
@@ -112,15 +81,73 @@ py::object reshape_run(py::handle mod, py::object self, py::object name) {
     return newname;
 }
 
+py::object reshape_run(NativeRun& native_run, py::handle mod, py::object self, py::object name) {
+    pyglue::require_str(name, "run", "name");
+    if (std::optional<py::object> quick = native_run(mod, self, name)) return *quick;
+    return traced_run(mod, self, name);
+}
+
+// What `run` holds: its module, the shortcut (one for each module object, as
+// what it keeps holds Python objects), and the binding that parses any call.
+struct RunEntry {
+    py::object mod;
+    NativeRun native_run;
+    py::object general;
+};
+
+// `run` as the interpreter calls it. The call nearly every caller makes,
+// the instance and one str by position, goes straight to the work, without
+// the general binding's parsing of arguments; any other call goes to that
+// binding, which checks and words the arguments.
+PyObject* run_entry(PyObject* capsule, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    auto* entry = static_cast<RunEntry*>(PyCapsule_GetPointer(capsule, nullptr));
+    if (!entry) return nullptr;
+    try {
+        if (nargs != 2 || kwnames || !PyUnicode_CheckExact(args[1]))
+            return PyObject_Vectorcall(entry->general.ptr(), args, static_cast<size_t>(nargs), kwnames);
+        const auto self = py::reinterpret_borrow<py::object>(args[0]);
+        const auto name = py::reinterpret_borrow<py::object>(args[1]);
+        std::optional<py::object> quick = entry->native_run(entry->mod, self, name);
+        return (quick ? *quick : traced_run(entry->mod, self, name)).release().ptr();
+    } catch (py::error_already_set& e) {
+        e.restore();
+    } catch (const py::builtin_exception& e) {
+        e.set_error();
+    } catch (const std::exception& e) {
+        PyErr_SetString(PyExc_RuntimeError, e.what());
+    } catch (...) {
+        PyErr_SetString(PyExc_RuntimeError, "Reshape.run failed in native code");
+    }
+    return nullptr;
+}
+
+PyMethodDef RUN_METHOD = {"run", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&run_entry)),
+                          METH_FASTCALL | METH_KEYWORDS, "run(self, name: str) -> str"};
+
+// `run` as a method: a function of the entry that binds like a Python function.
+py::object make_run(py::object mod) {
+    auto owned = std::make_unique<RunEntry>(RunEntry{mod, NativeRun(), py::object()});
+    RunEntry* entry = owned.get();
+    py::capsule held(entry, [](void* p) { delete static_cast<RunEntry*>(p); });
+    owned.release();  // the capsule's now
+    NativeRun& native_run = entry->native_run;
+    entry->general = pyglue::method(
+        [mod, &native_run](py::object self, py::object name) { return reshape_run(native_run, mod, self, name); },
+        py::arg("name"), "run(self, name: str) -> str");
+    auto function = py::reinterpret_steal<py::object>(PyCFunction_NewEx(&RUN_METHOD, held.ptr(), nullptr));
+    if (!function) throw py::error_already_set();
+    auto method = py::reinterpret_steal<py::object>(PyInstanceMethod_New(function.ptr()));
+    if (!method) throw py::error_already_set();
+    return method;
+}
+
 py::object make_reshape_class(py::object mod) {
     py::dict ns;
     ns["__init__"] = pyglue::method(
         [mod](py::object self, py::object cfg) { reshape_init(mod, self, cfg); },
         py::arg("cfg"), "__init__(self, cfg: prefstore.Config)");
     ns["validate"] = pyglue::method(&reshape_validate, "validate(self) -> str");
-    ns["run"] = pyglue::method(
-        [mod](py::object self, py::object name) { return reshape_run(mod, self, name); },
-        py::arg("name"), "run(self, name: str) -> str");
+    ns["run"] = make_run(mod);
     return pyglue::make_class("reshaper", "Reshape", RESHAPE_DOC, py::make_tuple(), ns);
 }
 }  // namespace

@@ -1,10 +1,8 @@
 #include "transformer.hpp"
 
-#include <unordered_map>
-
 #include "lexer/lexer.hpp"
 #include "names/rules.hpp"
-#include "nametidy/tidy.hpp"
+#include "reshaper/chain.hpp"
 #include "reshaper/fit.hpp"
 #include "reshaper/spelling.hpp"
 
@@ -22,26 +20,8 @@ std::u32string Transformer::validate() const {
     return std::u32string(std::begin(MISSING_FORMATS), std::end(MISSING_FORMATS) - 1);  // ASCII
 }
 
-std::u32string reshape_symbols(const Symbols& source, const Symbols& target, const Symbols& text,
-                               const Brackets& brackets, std::u32string_view name) {
-    Match found;
-    try {
-        found = match(source, text, brackets);
-    } catch (const std::exception&) {
-        return std::u32string(name);
-    }
-    if (!found.msg.empty()) return std::u32string(name);
-    std::unordered_map<std::u32string, std::u32string> values;
-    for (const Store& store : found.stores) values[store.keyword] = joined(text, store.value);
-    const Composition c = compose(target, [&](const std::u32string& symbol) -> const std::u32string* {
-        const auto it = values.find(symbol);
-        return it == values.end() ? nullptr : &it->second;
-    });
-    return c.start_symbol + nametidy::presentable(c.body) + c.end_symbol;
-}
-
 std::u32string Transformer::run(std::u32string_view name) const {
-    return reshape_symbols(source_, target_, lexer::symbolize(name, false), brackets_, name);
+    return std::u32string(Chain().reshape(source_, target_, name, {}, brackets_));
 }
 
 namespace {

@@ -14,12 +14,6 @@ namespace reshaper {
 // What validate says when a format is missing.
 inline constexpr char MISSING_FORMATS[] = "You must specify bith the source and the target formats";
 
-// The new name composed from the symbols of a name (`text`, whitespace
-// off), or `name` itself when it does not fit the source format: a message
-// from the matcher, or one of its errors.
-std::u32string reshape_symbols(const Symbols& source, const Symbols& target, const Symbols& text,
-                               const Brackets& brackets, std::u32string_view name);
-
 class Transformer {
 public:
     Transformer(std::u32string_view source_format, std::u32string_view target_format);

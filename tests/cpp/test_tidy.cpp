@@ -59,4 +59,31 @@ INSTANTIATE_TEST_SUITE_P(
         TidyCase{"TabAndLineBreakBecomeABlank", U"a\t\nb", U"a b"}),
     labelled::ByLabel());
 
+// Whitespace runs of every kind around the apostrophe, whose rule looks
+// past the blank after it.
+INSTANTIATE_TEST_SUITE_P(
+    ApostropheAmidRuns, Presentable,
+    ::testing::Values(
+        TidyCase{"TabsAroundIt", U"Don \t'\t t", U"Don't"},
+        TidyCase{"LineBreakAfterIt", U"a ' \n b", U"a'b"},
+        TidyCase{"BlanksAtBothEnds", U"  Don ' t  ", U"Don't"},
+        TidyCase{"OnlyBlanksAfterIt", U"Don '   ", U"Don '"},
+        TidyCase{"AtTheEnd", U"x '", U"x '"},
+        TidyCase{"AtTheStart", U"' x", U"' x"},
+        TidyCase{"TwoInARow", U"x ' ' y", U"x ' ' y"},
+        TidyCase{"TwoWordsClosingUp", U"a ' b ' c", U"a'b'c"},
+        TidyCase{"AfterAnOpeningBracket", U"( ' t", U"(' t"},
+        TidyCase{"AfterANoBreakSpace", U"a \u00a0' b", U"a \u00a0' b"},
+        TidyCase{"BetweenNonAsciiLetters", U"\u00e9 ' \u00e9", U"\u00e9'\u00e9"},
+        TidyCase{"NumberSignAcrossATab", U"# \t 7", U"#7"}),
+    labelled::ByLabel());
+
+TEST(WritePresentable, WritesNoMoreThanTheTextAndCountsWhatItWrote) {
+    const std::u32string text = U"  Notes   -   Lee ' s  ";
+    std::u32string buffer(text.size() + 1, U'*');  // one past the room it is given
+    const std::size_t written = nametidy::write_presentable(text, buffer.data());
+    EXPECT_EQ(buffer.substr(0, written), U"Notes - Lee's");
+    EXPECT_EQ(buffer.back(), U'*');
+}
+
 }  // namespace
