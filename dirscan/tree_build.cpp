@@ -1,6 +1,7 @@
 // Building the tree: each collected name joins it where branch.cpp says,
 // new rows are made and formatted, and the rows are finished, while the
 // panes stay out of sight and the window keeps answering.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -78,12 +79,19 @@ public:
             }
         }
     }
+    // All panes are shown before their parent lays them out, once: a
+    // layout works out the size of every row, and one with a pane still
+    // hidden would be thrown away.
     ~PanesHidden() {
+        std::vector<py::object> parents;
         for (py::object& pane : hidden_) {
             pyglue::call_quietly(pane, "Show");
             py::object parent = pyglue::call_quietly(pane, "GetParent");
-            if (!parent.is_none()) pyglue::call_quietly(parent, "Layout");
+            const bool known = std::any_of(parents.begin(), parents.end(),
+                                           [&](const py::object& p) { return p.is(parent); });
+            if (!parent.is_none() && !known) parents.push_back(parent);
         }
+        for (py::object& parent : parents) pyglue::call_quietly(parent, "Layout");
     }
 
 private:
