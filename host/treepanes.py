@@ -6,6 +6,8 @@ import types
 
 import wx
 
+import skins
+
 
 def make_panes(parent):
     """The scrolled window (for the caller's layout) and, in it, the panes
@@ -13,6 +15,10 @@ def make_panes(parent):
     scroller = wx.ScrolledWindow(parent, style=wx.VSCROLL | wx.HSCROLL)
     scroller.SetScrollRate(10, 10)
     left, right = wx.Panel(scroller), wx.Panel(scroller)
+    # Rows made in the panes start with the tree's font, so that a row
+    # taking that font changes nothing: its size is worked out once.
+    for pane in (left, right):
+        pane.SetFont(skins.THEME.tree.font)
     sizer1, sizer2 = wx.GridBagSizer(), wx.GridBagSizer()
     left.SetSizer(sizer1)
     right.SetSizer(sizer2)
