@@ -1,0 +1,61 @@
+// The batches kept in the journal folder: listed, pruned, and where they are.
+#include <chrono>
+
+#include "renamer/bindings.hpp"
+#include "renamer/history.hpp"
+
+namespace renamer::binding {
+
+namespace {
+
+py::dict record_of(const renamer::BatchRecord& r) {
+    py::dict d;
+    d["batch"] = r.sequence;
+    d["time"] = r.time;
+    d["folder"] = fs_text(r.base);
+    d["renames"] = r.renames;
+    d["done"] = r.done;
+    d["state"] = r.state;
+    py::list entries;
+    for (const renamer::JournalEntry& e : r.entries) entries.append(py::make_tuple(fs_text(e.path), fs_text(e.new_name)));
+    d["entries"] = entries;
+    return d;
+}
+
+}  // namespace
+
+void register_history(py::module_& m) {
+    m.def(
+        "history",
+        [](py::object base) {
+            const std::string folder = base.is_none() ? "" : fs_bytes(base, "history", "base");
+            renamer::History found;
+            {
+                py::gil_scoped_release unlocked;  // disk work only
+                found = renamer::history(journal_folder(), folder);
+            }
+            if (!found.problem.empty()) raise_os_error(found.problem);
+            py::list out;
+            for (const renamer::BatchRecord& r : found.batches) out.append(record_of(r));
+            return out;
+        },
+        py::arg("base") = py::none(),
+        "The batches of the folder (of every folder when None), newest first: dicts with batch (its\n"
+        "sequence number), time, folder, renames, done, state ('done', 'cut short', 'undone' or\n"
+        "'partly undone') and entries ((old path, new name) pairs).");
+    m.def(
+        "prune",
+        [](double max_age_days, std::size_t keep) {
+            const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+                                 std::chrono::system_clock::now().time_since_epoch()).count();
+            py::gil_scoped_release unlocked;
+            return renamer::prune(journal_folder(), {static_cast<std::int64_t>(max_age_days * 86400), keep}, now);
+        },
+        py::arg("max_age_days") = 90, py::arg("keep") = 200,
+        "Removes the journals of finished or undone batches older than max_age_days, beyond the newest\n"
+        "keep; a batch cut short is never removed. Returns how many went.");
+    m.def("journal_folder", [] { return fs_text(journal_folder()); },
+          "Where the journals are kept: $XDG_STATE_HOME/reshape or ~/.local/state/reshape.");
+}
+
+}  // namespace renamer::binding
