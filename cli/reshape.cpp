@@ -228,13 +228,11 @@ void for_each_folder(const Options& o, const std::function<void(Proposals, const
     const wildcard::Pattern pattern(names::decode(o.pattern));
     const std::string top = o.folder;
     std::u32string decoded;  // each name in turn, in one buffer
-    folderwalk::walk(top, [&](folderwalk::Directory& dir) {
-        progress.walked(dir.files.size() + dir.dirs.size());
-        const std::string relative = folderwalk::relative_to(top, dir.path);
-        const renamer::Listing listing({&dir.files, &dir.dirs});
-        // The walk still needs the names of folders; those of files are ours to take.
-        std::vector<std::string> copied;
-        std::vector<std::string>& names = o.folders ? (copied = dir.dirs) : dir.files;
+    folderwalk::walk_names(top, o.folders, [&](folderwalk::Found& here) {
+        progress.walked(here.dir.files.size() + here.dir.dirs.size());
+        const std::string& relative = here.relative;
+        const renamer::Listing listing({&here.dir.files, &here.dir.dirs});
+        std::vector<std::string>& names = here.names;
         std::sort(names.begin(), names.end());
         Proposals proposals;
         proposals.requests.reserve(names.size());

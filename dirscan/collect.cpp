@@ -12,23 +12,23 @@ std::vector<std::u32string> collect_names(const std::string& top, const CollectO
     std::vector<std::u32string> found;
     std::size_t examined = 0;
     std::size_t since_progress = 0;
-    folderwalk::walk(top, [&](const folderwalk::Directory& dir) {
+    folderwalk::walk_names(top, options.folders, [&](folderwalk::Found& here) {
         if (options.report_progress) {
             if (since_progress > 50) {
-                hooks.progress(dir.path);
+                hooks.progress(here.dir.path);
                 since_progress = 0;
             }
             ++since_progress;
         }
-        const std::string relative = folderwalk::relative_to(top, dir.path);
-        for (const std::string& candidate : options.folders ? dir.dirs : dir.files) {
+        const std::u32string relative = names::decode(here.relative);
+        for (const std::string& candidate : here.names) {
             const std::u32string name = names::decode(candidate);
             if (hooks.matches(name)) {
                 if (examined > options.max_files) {
                     hooks.breaking_inner();
                     break;
                 }
-                found.push_back(relative.empty() ? name : names::decode(relative) + U'/' + name);
+                found.push_back(relative.empty() ? name : relative + U'/' + name);
             }
             ++examined;
         }

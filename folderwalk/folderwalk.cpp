@@ -100,6 +100,16 @@ void walk(const std::string& top, const std::function<bool(Directory&)>& visit, 
     for (Frame& frame : stack) close(frame.fd);
 }
 
+void walk_names(const std::string& top, bool folders, const std::function<bool(Found&)>& visit,
+                const WalkFailure& failed) {
+    std::vector<std::string> copied;
+    walk(top, [&](Directory& dir) {
+        if (folders) copied = dir.dirs;
+        Found found{relative_to(top, dir.path), folders ? copied : dir.files, dir};
+        return visit(found);
+    }, failed);
+}
+
 std::string relative_to(const std::string& top, const std::string& path) {
     std::string relative = path.substr(std::min(top.size(), path.size()));
     if (!relative.empty() && relative.front() == '/') relative.erase(0, 1);

@@ -27,6 +27,21 @@ using WalkFailure = std::function<void(const std::string& path, int error)>;
 void walk(const std::string& top, const std::function<bool(Directory&)>& visit,
           const WalkFailure& failed = nullptr);
 
+// What a walk for the names of one kind hands over for each directory:
+// its path relative to the walk's `top` ("" for `top` itself), the names
+// of that kind in listing order (the caller's to take), and the directory
+// as listed.
+struct Found {
+    std::string relative;
+    std::vector<std::string>& names;
+    Directory& dir;
+};
+
+// walk() for the names of files, or of folders when `folders` (those are a
+// copy: the walk goes on with the directory's own).
+void walk_names(const std::string& top, bool folders, const std::function<bool(Found&)>& visit,
+                const WalkFailure& failed = nullptr);
+
 // `parent` and `name` joined with one slash.
 std::string join(const std::string& parent, const std::string& name);
 
