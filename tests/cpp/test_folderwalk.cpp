@@ -131,6 +131,26 @@ TEST(Walk, AMissingTopIsAFailureToo) {
     EXPECT_EQ(failures, (std::vector<std::pair<std::string, int>>{{top.path() + "/missing", ENOENT}}));
 }
 
+// The names of one kind: taking them (even the folders' names) leaves the
+// walk going on into every folder.
+TEST(WalkNames, FilesOrFoldersOfEachFolderWithItsRelativePath) {
+    TempFolder top;
+    disktree::make(top.path(), {"a.txt", "x/b.txt", "x/y/c.txt", "z/"});
+    for (const bool folders : {false, true}) {
+        std::vector<std::string> seen;
+        folderwalk::walk_names(top.path(), folders, [&](folderwalk::Found& here) {
+            std::vector<std::string> taken = std::move(here.names);  // the caller's to take
+            seen.push_back(here.relative + ": " + sorted_list(taken));
+            EXPECT_EQ(here.relative, folderwalk::relative_to(top.path(), here.dir.path));
+            return true;
+        });
+        std::sort(seen.begin(), seen.end());
+        EXPECT_EQ(seen, folders ? (std::vector<std::string>{": x,z", "x/y: ", "x: y", "z: "})
+                                : (std::vector<std::string>{": a.txt", "x/y: c.txt", "x: b.txt", "z: "}))
+            << (folders ? "folders" : "files");
+    }
+}
+
 TEST(Paths, JoinAndRelative) {
     EXPECT_EQ(folderwalk::join("/a", "b"), "/a/b");
     EXPECT_EQ(folderwalk::join("/", "b"), "/b");
