@@ -25,6 +25,12 @@ void set_look(py::handle mod, py::handle widget, const char* font, const char* f
     set_colours(mod, widget, foreground, background);
 }
 
+// A marker's text. The markers are read-only and no one handles their text
+// events: ChangeValue sets the text without sending one, and leaves a text
+// already shown alone (SetValue would send an event through every window
+// up to the application for each of the three formattings of a new row).
+void show_marker(py::handle field, py::handle mark) { field.attr("ChangeValue")(mark); }
+
 bool is_checked(py::handle mod, py::handle self) {
     return self.attr("checkbox").attr("Get3StateValue")().equal(mod.attr("wx").attr("CHK_CHECKED"));
 }
@@ -105,9 +111,9 @@ void format_row_leftside(py::handle mod, py::object self) {
     py::object exp1 = self.attr("exp1");
     py::object checkbox = self.attr("checkbox");
     if (pyglue::truth(self.attr("collapsed"))) {
-        exp1.attr("SetValue")(marker(mod, self, "MARK_COLLAPSED"));
+        show_marker(exp1, marker(mod, self, "MARK_COLLAPSED"));
     } else {
-        exp1.attr("SetValue")(marker(mod, self, "MARK_EXPANDED"));
+        show_marker(exp1, marker(mod, self, "MARK_EXPANDED"));
         set_look(mod, exp1, "expanded_font", "expanded_foreground", "expanded_background");
         checkbox.attr("SetFont")(tree_look(mod, "font"));
     }
@@ -136,8 +142,8 @@ void format_row_rightside(py::handle mod, py::object self) {
         proposed.attr("SetFont")(tree_look(mod, "font"));
     }
     py::object mark = marker(mod, self, collapsed ? "MARK_COLLAPSED" : "MARK_EXPANDED");
-    exp1.attr("SetValue")(mark);
-    exp2.attr("SetValue")(mark);
+    show_marker(exp1, mark);
+    show_marker(exp2, mark);
     set_look(mod, exp1, font.c_str(), foreground.c_str(), background.c_str());
     set_look(mod, exp2, font.c_str(), foreground.c_str(), background.c_str());
     if (!has_field) return;
