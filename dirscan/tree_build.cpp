@@ -49,7 +49,7 @@ py::object add_branch(py::handle mod, py::object self, py::object name, py::obje
 
 void finish_nodes(py::handle mod) {
     py::object unchecked = wx_of(mod).attr("CHK_UNCHECKED");
-    for (py::handle row : py::list(mod.attr("fileitem").attr("nodes").attr("values")())) {
+    for (py::handle row : py::list(all_rows(mod))) {
         if (!pyglue::truth(row.attr("leaf"))) row.attr("set_right_click")();
         row.attr("set_checkbox_state")(unchecked);
     }

@@ -4,6 +4,7 @@
 // attributes.
 #pragma once
 
+#include "names/rules.hpp"
 #include "pyglue/pyglue.hpp"
 
 namespace fileitem::binding {
@@ -14,6 +15,14 @@ using pyglue::to_u32;
 
 inline const char* const TICK_MARK = "\u221a";
 inline const char* const NO_TICK = " ";
+
+// Whether `proposal` renames the row, kept in its `ticked` flag; returns
+// the mark its tick field shows for that.
+inline const char* tick_for(py::handle self, py::handle proposal) {
+    const bool ticked = names::proposes_change(to_u32(proposal), to_u32(self.attr("name")));
+    self.attr("ticked") = ticked;
+    return ticked ? TICK_MARK : NO_TICK;
+}
 
 // The identity of a widget as the registries key it.
 inline py::object identity(py::handle obj) {

@@ -3,7 +3,6 @@
 // handlers.
 #include "fileitem/bindings.hpp"
 #include "fileitem/rowlogic.hpp"
-#include "names/rules.hpp"
 
 namespace fileitem::binding {
 
@@ -37,9 +36,7 @@ void on_right_click(py::handle mod, py::object self, py::object) {
 
 void on_proposed_update(py::object self, py::object) {
     py::object text = self.attr("proposed").attr("GetValue")();
-    const bool ticked = names::proposes_change(to_u32(text), to_u32(self.attr("name")));
-    self.attr("ticked") = ticked;
-    self.attr("tick").attr("SetValue")(ticked ? TICK_MARK : NO_TICK);
+    self.attr("tick").attr("SetValue")(tick_for(self, text));
     self.attr("format_row")();
     py::object left = setting(self, "wxparent1");
     left.attr("Refresh")();

@@ -2,7 +2,6 @@
 // colours from the theme, read at the moment of use.
 #include "fileitem/bindings.hpp"
 #include "fileitem/rowlogic.hpp"
-#include "names/rules.hpp"
 
 namespace fileitem::binding {
 
@@ -80,15 +79,13 @@ void setup_rightside(py::handle mod, py::object self, py::object rownmb) {
     const int32_t indent = pyglue::to_int32(self.attr("indent"));
     py::object proposal = self.attr("transform")();
     pyglue::require_str(proposal, "transform", "result");
-    const bool ticked = names::proposes_change(to_u32(proposal), to_u32(self.attr("name")));
-    self.attr("ticked") = ticked;
+    const char* mark = tick_for(self, proposal);
     py::object row = wx.attr("BoxSizer")(wx.attr("HORIZONTAL"));
     py::object marker_style = wx.attr("BORDER_NONE") | wx.attr("TE_READONLY");
     py::object all_expand = wx.attr("ALL") | wx.attr("EXPAND");
     py::object exp2 = owned(self, "exp2", text_field(mod, pane, self.attr("expandchar"), 10, marker_style));
     row.attr("Add")(exp2, 0, wx.attr("ALL"), 0);
-    py::object tick = owned(self, "tick", text_field(mod, pane, py::str(ticked ? TICK_MARK : NO_TICK), 15,
-                                                     marker_style));
+    py::object tick = owned(self, "tick", text_field(mod, pane, py::str(mark), 15, marker_style));
     row.attr("Add")(tick, 0, all_expand, 0);
     row.attr("AddSpacer")(fileitem::indent_pixels(indent));
     py::object field_style = wx.attr("BORDER_NONE") | wx.attr("TE_PROCESS_ENTER");
