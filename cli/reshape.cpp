@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <optional>
 #include <cstdlib>
@@ -87,7 +88,7 @@ bool is_folder(const std::string& path) {
 }
 
 bool is_batch_number(const std::string& text) {
-    return !text.empty() && text.size() < 19 && std::all_of(text.begin(), text.end(), ::isdigit) && !is_folder(text);
+    return !text.empty() && text.size() < 19 && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; }) && !is_folder(text);
 }
 
 // "--name=value" names the option "--name".

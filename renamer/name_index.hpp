@@ -49,6 +49,7 @@ public:
 
     // The number of `name`, or NONE.
     std::uint32_t find(std::string_view name) const {
+        if (slots_.empty()) return NONE;  // never filled, or moved from
         const std::uint64_t h = name_hash(name);
         const std::uint32_t tag = tag_of(h);
         for (std::size_t at = h & mask_;; at = (at + 1) & mask_) {

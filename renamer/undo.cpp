@@ -181,6 +181,10 @@ UndoResult undo_chosen(const std::string& base, const std::string& journal_folde
     result.entries = entries_of(target->plan.requests, std::move(plan.verdicts));
     word_for_undo(result.entries);
     if (hooks) Executor(root, plan.steps, nullptr, *hooks).run_all(plan.journaled, result.entries);
+    // Whether this undo brought anything back: the settled entries, added
+    // below, were back (or lost) before it.
+    const bool some_back = std::any_of(result.entries.begin(), result.entries.end(),
+                                       [](const Entry& e) { return e.status == Status::done; });
     result.entries.insert(result.entries.end(), target->plan.settled.begin(), target->plan.settled.end());
     if (hooks) {
         // Refused entries stay as they are for good, and the next undo goes
@@ -193,8 +197,6 @@ UndoResult undo_chosen(const std::string& base, const std::string& journal_folde
         const auto open = [chosen](const Entry& e) {
             return e.status == Status::failed || (e.status != Status::done && (chosen || is_parked(e.path)));
         };
-        const bool some_back = std::any_of(result.entries.begin(), result.entries.end(),
-                                           [](const Entry& e) { return e.status == Status::done; });
         if (std::none_of(result.entries.begin(), result.entries.end(), open) &&
             (!choice.only || nothing_left(root, target->journal))) {
             const auto kept = std::count_if(result.entries.begin(), result.entries.end(),
