@@ -150,8 +150,12 @@ std::optional<py::object> NativeRun::operator()(py::handle mod, py::handle self,
         bool& busy;
         ~Done() { busy = false; }
     } done{busy_};
-    PyObject* lexer = lexer_if_native(mod.ptr());
-    if (!lexer) return std::nullopt;
+    PyObject* borrowed = lexer_if_native(mod.ptr());
+    if (!borrowed) return std::nullopt;
+    // Held: reading the instance's lists and the lexer's strings may run
+    // Python code that rebinds the module's `lexer`.
+    const py::object held = py::reinterpret_borrow<py::object>(borrowed);
+    PyObject* lexer = held.ptr();
     py::object source = attribute(self, keys_.source_symbols);
     if (!source) return std::nullopt;
     py::object target = attribute(self, keys_.target_symbols);

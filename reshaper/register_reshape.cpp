@@ -107,8 +107,7 @@ PyObject* run_entry(PyObject* capsule, PyObject* const* args, Py_ssize_t nargs, 
             return PyObject_Vectorcall(entry->general.ptr(), args, static_cast<size_t>(nargs), kwnames);
         const auto self = py::reinterpret_borrow<py::object>(args[0]);
         const auto name = py::reinterpret_borrow<py::object>(args[1]);
-        std::optional<py::object> quick = entry->native_run(entry->mod, self, name);
-        return (quick ? *quick : traced_run(entry->mod, self, name)).release().ptr();
+        return reshape_run(entry->native_run, entry->mod, self, name).release().ptr();
     } catch (py::error_already_set& e) {
         e.restore();
     } catch (const py::builtin_exception& e) {
