@@ -213,18 +213,24 @@ inline void keep_native(py::module_& m, const char* name) {
     m.attr("_natives")[name] = m.attr(name);
 }
 
-// Whether `current` is the native `name` of the loaded module `module_name`.
-inline bool is_native(py::handle current, const char* module_name, const char* name) {
+// The original `name` of the loaded module `module_name`, as keep_native
+// kept it, or nothing.
+inline py::object native_of(const char* module_name, const char* name) {
     PyObject* module = PyImport_GetModule(py::str(module_name).ptr());
     if (!module) {
         if (PyErr_Occurred()) throw py::error_already_set();
-        return false;
+        return py::object();
     }
     auto held = py::reinterpret_steal<py::object>(module);
     py::object natives = py::getattr(held, "_natives", py::none());
-    if (!PyDict_Check(natives.ptr())) return false;
-    PyObject* original = PyDict_GetItemString(natives.ptr(), name);  // borrowed
-    return original && current.ptr() == original;
+    if (!PyDict_Check(natives.ptr())) return py::object();
+    return py::reinterpret_borrow<py::object>(PyDict_GetItemString(natives.ptr(), name));
+}
+
+// Whether `current` is the native `name` of the loaded module `module_name`.
+inline bool is_native(py::handle current, const char* module_name, const char* name) {
+    py::object original = native_of(module_name, name);
+    return original && current.ptr() == original.ptr();
 }
 
 // Calls `holder.<name>` as it stands now: `native()` while it still holds

@@ -35,20 +35,6 @@ py::object attribute(py::handle obj, const py::object& key) {
 
 bool is(PyObject* current, const py::object& native) { return current && current == native.ptr(); }
 
-// The original `name` of the loaded module `module_name`, as keep_native
-// kept it, or nothing.
-py::object native_of(const char* module_name, const char* name) {
-    PyObject* module = PyImport_GetModule(py::str(module_name).ptr());
-    if (!module) {
-        if (PyErr_Occurred()) throw py::error_already_set();
-        return py::object();
-    }
-    auto held = py::reinterpret_steal<py::object>(module);
-    py::object natives = py::getattr(held, "_natives", py::none());
-    if (!PyDict_Check(natives.ptr())) return py::object();
-    return py::reinterpret_borrow<py::object>(PyDict_GetItemString(natives.ptr(), name));
-}
-
 std::u32string symbol(std::u32string text) { return text; }
 lexer::Special special(std::u32string text) { return {std::move(text), true}; }
 
@@ -92,6 +78,7 @@ NativeRun::NativeRun()
       specials_(&special) {}
 
 bool NativeRun::find_natives() {
+    using pyglue::native_of;
     natives_ = {native_of("debugline", "dprint"),      native_of("reshaper", "parse_source"),
                 native_of("reshaper", "_parse_source"), native_of("reshaper", "apply_parser"),
                 native_of("lexer", "symbolizer"),       native_of("nametidy", "presentable")};
