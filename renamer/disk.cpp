@@ -69,9 +69,9 @@ Folder open_folder(const std::string& base, const std::string& relative, std::st
     return folder;
 }
 
-std::optional<Fingerprint> fingerprint(const Folder& folder, const std::string& name) {
+std::optional<Fingerprint> fingerprint(const Folder& folder, const char* name) {
     struct statx st;
-    if (statx(folder.fd(), name.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+    if (statx(folder.fd(), name, AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
         return std::nullopt;
     const auto nanoseconds = [](const statx_timestamp& t) {
         return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;

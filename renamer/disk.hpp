@@ -62,7 +62,15 @@ private:
 Folder open_folder(const std::string& base, const std::string& relative, std::string& reason);
 
 // The entry `name` in `folder`, not following a link, or nothing.
-std::optional<Fingerprint> fingerprint(const Folder& folder, const std::string& name);
+std::optional<Fingerprint> fingerprint(const Folder& folder, const char* name);
+inline std::optional<Fingerprint> fingerprint(const Folder& folder, const std::string& name) {
+    return fingerprint(folder, name.c_str());
+}
+
+// The fingerprint of each of `names`, in order. Many are looked at on two
+// threads: each look is a system call that waits only on the kernel, and
+// the second core halves the wait.
+std::vector<std::optional<Fingerprint>> fingerprints(const Folder& folder, const std::vector<const char*>& names);
 
 // Renames `from` to `to` inside `folder` without ever replacing an existing
 // entry. Returns 0 or the errno of the failure: EEXIST when `to` exists,

@@ -34,31 +34,50 @@ Number number(std::string_view field) {
     return value;
 }
 
+void escape_into(std::string_view bytes, std::string& out) {
+    if (bytes.empty()) {
+        out += '%';
+        return;
+    }
+    static const char* hex = "0123456789ABCDEF";
+    const auto plain = [](unsigned char c) { return c >= 0x20 && c < 0x7F && c != '%'; };
+    std::size_t run = 0;  // where the bytes not yet written start
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (plain(c)) continue;
+        out.append(bytes.data() + run, i - run);
+        const char code[3] = {'%', hex[c >> 4], hex[c & 15]};
+        out.append(code, 3);
+        run = i + 1;
+    }
+    out.append(bytes.data() + run, bytes.size() - run);
+}
+
+template <class Number>
+void append_number(std::string& out, Number value) {
+    char digits[24];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, written.ptr);
+}
+
 // A step's name as the entry's old or new name when it is one of them.
-std::string name_token(const std::string& name, const JournalEntry& entry) {
-    std::string dir, old_name;
-    split_path(entry.path, dir, old_name);
-    if (name == old_name) return OLD_NAME;
-    if (name == entry.new_name) return NEW_NAME;
-    return escape(name);
+void append_name_token(std::string& out, std::string_view name, const JournalEntry& entry) {
+    std::string_view dir, old_name;
+    split_path(std::string_view(entry.path), dir, old_name);
+    if (name == old_name)
+        out += OLD_NAME;
+    else if (name == entry.new_name)
+        out += NEW_NAME;
+    else
+        escape_into(name, out);
 }
 
 }  // namespace
 
 std::string escape(const std::string& bytes) {
-    if (bytes.empty()) return "%";
-    static const char* hex = "0123456789ABCDEF";
     std::string out;
     out.reserve(bytes.size());
-    for (unsigned char c : bytes) {
-        if (c >= 0x20 && c < 0x7F && c != '%') {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
+    escape_into(bytes, out);
     return out;
 }
 
@@ -84,22 +103,32 @@ std::optional<std::string> unescape(std::string_view field) {
 
 std::string format_plan(const Journal& journal) {
     std::string out;
-    out.reserve(64 + journal.entries.size() * 96);
+    out.reserve(64 + journal.entries.size() * 160);
     out += MAGIC;
     out += "\nsequence\t" + std::to_string(journal.sequence) + "\ntime\t" + std::to_string(journal.time) +
            "\nbase\t" + escape(journal.base) + "\n";
     for (const JournalEntry& e : journal.entries) {
         out += "entry\t";
-        out += escape(e.path);
+        escape_into(e.path, out);
         out += '\t';
-        out += escape(e.new_name);
+        escape_into(e.new_name, out);
         out += '\n';
     }
     for (const Step& s : journal.steps) {
+        out += "step";
+        for (const std::uint64_t number : {std::uint64_t(s.entry), std::uint64_t(s.unit), std::uint64_t(s.moved.dev),
+                                           std::uint64_t(s.moved.ino)}) {
+            out += '\t';
+            append_number(out, number);
+        }
+        out += '\t';
+        append_number(out, s.moved.born_ns);
         const JournalEntry& e = journal.entries[s.entry];
-        out += "step\t" + std::to_string(s.entry) + '\t' + std::to_string(s.unit) + '\t' + std::to_string(s.moved.dev) +
-               '\t' + std::to_string(s.moved.ino) + '\t' + std::to_string(s.moved.born_ns) + '\t' +
-               name_token(s.from, e) + '\t' + name_token(s.to, e) + '\n';
+        out += '\t';
+        append_name_token(out, s.from, e);
+        out += '\t';
+        append_name_token(out, s.to, e);
+        out += '\n';
     }
     out += "planned\n";
     return out;

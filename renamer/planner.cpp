@@ -118,25 +118,41 @@ private:
         if (!in_.listing && indexes.size() >= READ_FOLDER_FROM) read = names_in(folder);
         const Listing* listing = in_.listing ? in_.listing : read ? &*read : nullptr;
         const std::size_t limit = name_max(folder);
-        std::vector<Accepted> accepted;
-        accepted.reserve(indexes.size());
+        std::vector<std::size_t> passed;  // the requests that pass the checks of their names
+        passed.reserve(indexes.size());
         for (std::size_t i : indexes) {
             const Request& r = requests_[i];
-            const std::string_view name = std::string_view(r.path).substr(dir.empty() ? 0 : dir.size() + 1);
+            const std::string_view name = name_in(r, dir);
             std::string problem = name_problem(r.new_name, limit);
             if (problem.empty() && r.new_name == name) problem = "the new name is the current name";
             // The user would lose sight of the entry.
             if (problem.empty() && !in_.restoring && r.new_name.front() == '.' && name.front() != '.')
                 problem = "the new name would hide it behind a leading dot";
-            if (!problem.empty()) {
+            if (problem.empty())
+                passed.push_back(i);
+            else
                 refuse(i, problem);
-                continue;
-            }
+        }
+        std::vector<std::optional<Fingerprint>> found;
+        const bool listed_only = in_.depth == Depth::verdicts && listing;
+        if (!listed_only) {
+            // The name is the end of its path, so it ends where the path does.
+            std::vector<const char*> names;
+            names.reserve(passed.size());
+            for (std::size_t i : passed) names.push_back(name_in(requests_[i], dir).data());
+            found = fingerprints(folder, names);
+        }
+        std::vector<Accepted> accepted;
+        accepted.reserve(passed.size());
+        for (std::size_t k = 0; k < passed.size(); ++k) {
+            const std::size_t i = passed[k];
+            const Request& r = requests_[i];
+            const std::string_view name = name_in(r, dir);
             std::optional<Fingerprint> fp;
-            if (in_.depth == Depth::verdicts && listing) {
+            if (listed_only) {
                 if (listing->contains(name)) fp = Fingerprint{};  // there; what it is matters only to apply
             } else {
-                fp = fingerprint(folder, std::string(name));
+                fp = std::move(found[k]);
                 if (in_.depth != Depth::verdicts) plan_.seen[i] = fp;
             }
             const std::optional<Fingerprint>* expected = in_.expected ? &(*in_.expected)[i] : nullptr;
@@ -152,6 +168,10 @@ private:
         refuse_shared_targets(accepted);
         refuse_taken_targets(folder, listing, read, accepted);
         if (in_.depth == Depth::steps) order(folder, dir, accepted);
+    }
+
+    static std::string_view name_in(const Request& r, const std::string& dir) {
+        return std::string_view(r.path).substr(dir.empty() ? 0 : dir.size() + 1);
     }
 
     void drop_refused(std::vector<Accepted>& accepted) {

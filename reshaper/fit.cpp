@@ -4,11 +4,20 @@
 
 namespace reshaper {
 
-bool fits(const Match& found) {
+namespace {
+
+template <typename SomeMatch>
+bool fits_match(const SomeMatch& found) {
     if (!found.msg.empty() || !found.all_found) return false;
     return std::none_of(found.stores.begin(), found.stores.end(),
-                        [](const Store& store) { return store.value.begin >= store.value.end; });
+                        [](const auto& store) { return store.value.begin >= store.value.end; });
 }
+
+}  // namespace
+
+bool fits(const Match& found) { return fits_match(found); }
+
+bool fits(const MatchView& found) { return fits_match(found); }
 
 bool fits(const Symbols& source, const Symbols& text, const Brackets& brackets) {
     try {

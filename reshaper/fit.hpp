@@ -16,6 +16,7 @@ namespace reshaper {
 // bracket group of the format in order, and gave every keyword (each time
 // it occurs) a non-empty part.
 bool fits(const Match& found);
+bool fits(const MatchView& found);
 
 // The same for a name's symbols; a match that raises does not fit.
 bool fits(const Symbols& source, const Symbols& text, const Brackets& brackets);

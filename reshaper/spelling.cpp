@@ -10,26 +10,20 @@ namespace reshaper {
 
 namespace {
 
-// The old name from the first symbol of `value` to the end of its last.
-std::u32string spelled(std::u32string_view name, const std::vector<lexer::Span>& places, Range value) {
-    const lexer::Span& first = places[value.begin];
-    const lexer::Span& last = places[value.end - 1];
-    return std::u32string(name.substr(first.start, last.start + last.length - first.start));
-}
-
-}  // namespace
-
-std::u32string compose_keeping_spelling(const Symbols& target, const ValueOf& value_of) {
+// The target format applied with the parts `value_of(symbol)` gives (a view,
+// or nothing for a symbol that is not a keyword), each copied as it is.
+template <typename ValueView>
+std::u32string compose_spelled(const Symbols& target, ValueView&& value_of) {
     std::u32string out;
     bool blank_pending = false;
     bool last_from_target = false;  // whether out ends in a character of the target itself
     for (const std::u32string& symbol : target) {
-        const std::u32string* value = value_of(symbol);
+        const std::optional<std::u32string_view> value = value_of(symbol);
         if (!value && charsets::is_blank(symbol)) {
             blank_pending = true;
             continue;
         }
-        const std::u32string& piece = value ? *value : symbol;
+        const std::u32string_view piece = value ? *value : std::u32string_view(symbol);
         if (piece.empty()) continue;
         const bool closes_up = (last_from_target && nametidy::no_blank_after(out.back())) ||
                                (!value && nametidy::no_blank_before(piece.front()));
@@ -41,25 +35,36 @@ std::u32string compose_keeping_spelling(const Symbols& target, const ValueOf& va
     return out;
 }
 
+}  // namespace
+
+std::u32string compose_keeping_spelling(const Symbols& target, const ValueOf& value_of) {
+    return compose_spelled(target, [&](const std::u32string& symbol) -> std::optional<std::u32string_view> {
+        const std::u32string* value = value_of(symbol);
+        if (!value) return std::nullopt;
+        return std::u32string_view(*value);
+    });
+}
+
+// The name is matched as views into it, and a part is the stretch of the
+// name it came from: no piece of the name is copied before the result.
 std::optional<std::u32string> reshape_keeping_spelling(const Symbols& source, const Symbols& target,
                                                        std::u32string_view name,
                                                        const std::vector<lexer::Span>& places,
                                                        const Brackets& brackets) {
-    Symbols text;
-    text.reserve(places.size());
-    for (const lexer::Span& place : places) text.emplace_back(name.substr(place.start, place.length));
-    Match found;
+    MatchView found;
     try {
-        found = match(source, text, brackets);
+        match_into(source, SymbolViews(name, places), brackets, found);
     } catch (const std::exception&) {
         return std::nullopt;
     }
     if (!fits(found)) return std::nullopt;
-    std::unordered_map<std::u32string, std::u32string> values;
-    for (const Store& store : found.stores) values[store.keyword] = spelled(name, places, store.value);
-    return compose_keeping_spelling(target, [&](const std::u32string& symbol) -> const std::u32string* {
-        const auto it = values.find(symbol);
-        return it == values.end() ? nullptr : &it->second;
+    return compose_spelled(target, [&](const std::u32string& symbol) -> std::optional<std::u32string_view> {
+        const StoreView* store = last_store_of(found, symbol);
+        if (!store) return std::nullopt;
+        // The old name from the first symbol of the part to the end of its last.
+        const lexer::Span& first = places[store->value.begin];
+        const lexer::Span& last = places[store->value.end - 1];
+        return name.substr(first.start, last.start + last.length - first.start);
     });
 }
 

@@ -188,6 +188,34 @@ TEST(Plan, AListingLentToAPreviewGivesTheVerdictsOfTheDisk) {
                                   {"twice", Status::refused}, {"twice", Status::refused}}));
 }
 
+// Many entries are looked at on more than one thread: each verdict and
+// each rename still belongs to its own entry.
+TEST(Plan, ManyEntriesKeepTheirOwnVerdictsAndRenames) {
+    Folders f;
+    std::vector<std::string> names;
+    std::vector<std::pair<std::string, std::string>> wishes;
+    for (int i = 0; i < 5000; ++i) {
+        const std::string name = "n" + std::to_string(i);
+        if (i % 7 != 3) names.push_back(name);  // every seventh is not there
+        wishes.push_back({name, "m" + std::to_string(i)});
+    }
+    disktree::make(f.base(), names);
+    const disktree::Snapshot before = disktree::snapshot(f.base());
+    renamer::Batch batch(f.base(), requests(wishes), f.journals());
+    const std::vector<renamer::Entry> result = batch.apply();
+    ASSERT_EQ(result.size(), wishes.size());
+    std::map<std::string, std::string> expected;
+    for (std::size_t i = 0; i < wishes.size(); ++i) {
+        const bool there = i % 7 != 3;
+        EXPECT_EQ(result[i].status, there ? Status::done : Status::refused) << wishes[i].first;
+        if (!there) EXPECT_EQ(result[i].reason, "the entry no longer exists");
+        if (there) expected[wishes[i].first] = wishes[i].second;
+    }
+    EXPECT_EQ(disktree::snapshot(f.base()), disktree::moved(before, expected));
+    EXPECT_EQ(renamer::undo_latest(f.base(), f.journals()).entries.size(), names.size());
+    EXPECT_EQ(disktree::snapshot(f.base()), before);
+}
+
 TEST(Plan, TheJournalFolderIsNeverPartOfABatch) {
     Folders f;
     disktree::make(f.base(), {".local/state/", "other/"});
