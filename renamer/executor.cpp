@@ -16,7 +16,7 @@ std::string failure_text(int error) {
 }
 
 Executor::Executor(const std::string& base, const std::vector<Step>& steps, AppendFile* log, const Hooks& hooks)
-    : base_(base), steps_(steps), log_(log), hooks_(hooks) {}
+    : base_(base), steps_(steps), log_(log), hooks_(hooks), ahead_(base, steps) {}
 
 void Executor::log(const std::string& line) {
     if (log_ && !log_->append(line)) log_failed_ = true;
@@ -71,8 +71,10 @@ std::string Executor::run_step(std::size_t i) {
     std::string reason;
     const Folder& folder = folder_of(s.dir, reason);
     if (!folder.open()) return reason;
-    const std::optional<Fingerprint> here = fingerprint(folder, s.from);
-    if (!here || here->id != s.moved) return "the entry changed since the plan";
+    if (!ahead_.saw_planned(i, folder_id_)) {
+        const std::optional<Fingerprint> here = fingerprint(folder, s.from);
+        if (!here || here->id != s.moved) return "the entry changed since the plan";
+    }
     if (const int error = rename_noreplace(folder, s.from, s.to)) return failure_text(error);
     log("done\t" + std::to_string(i));
     return "";
@@ -85,6 +87,7 @@ const Folder& Executor::folder_of(const std::string& dir, std::string& reason) {
     if (!open_dir_ || *open_dir_ != dir) {
         folder_ = open_folder(base_, dir, reason);
         open_dir_ = folder_.open() ? std::optional<std::string>(dir) : std::nullopt;
+        if (ahead_.active()) folder_id_ = folder_identity(folder_);
     }
     return folder_;
 }

@@ -9,6 +9,7 @@
 #include "renamer/disk.hpp"
 #include "renamer/engine.hpp"
 #include "renamer/journal.hpp"
+#include "renamer/lookahead.hpp"
 
 namespace renamer {
 
@@ -40,7 +41,9 @@ private:
     AppendFile* log_;
     const Hooks& hooks_;
     Folder folder_;
+    Identity folder_id_;  // known only while the look-ahead runs
     std::optional<std::string> open_dir_;
+    LookAhead ahead_;
     bool log_failed_ = false;
 };
 

@@ -50,8 +50,7 @@ std::u32string compose_keeping_spelling(const Symbols& target, const ValueOf& va
 std::optional<std::u32string> reshape_keeping_spelling(const Symbols& source, const Symbols& target,
                                                        std::u32string_view name,
                                                        const std::vector<lexer::Span>& places,
-                                                       const Brackets& brackets) {
-    MatchView found;
+                                                       const Brackets& brackets, MatchView& found) {
     try {
         match_into(source, SymbolViews(name, places), brackets, found);
     } catch (const std::exception&) {

@@ -24,9 +24,17 @@ std::u32string compose_keeping_spelling(const Symbols& target, const ValueOf& va
 
 // The new name of `name`, whose symbols (whitespace off) lie at `places`,
 // or nothing when the name does not fit the source format (fit.hpp).
+// `found` is working memory, kept by a caller that reshapes name after name.
 std::optional<std::u32string> reshape_keeping_spelling(const Symbols& source, const Symbols& target,
                                                        std::u32string_view name,
                                                        const std::vector<lexer::Span>& places,
-                                                       const Brackets& brackets);
+                                                       const Brackets& brackets, MatchView& found);
+inline std::optional<std::u32string> reshape_keeping_spelling(const Symbols& source, const Symbols& target,
+                                                              std::u32string_view name,
+                                                              const std::vector<lexer::Span>& places,
+                                                              const Brackets& brackets) {
+    MatchView found;
+    return reshape_keeping_spelling(source, target, name, places, brackets, found);
+}
 
 }  // namespace reshaper

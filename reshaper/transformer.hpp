@@ -30,7 +30,8 @@ public:
 
     // What the window and the command propose for an entry: a name that
     // fits the source format gets the new name with its parts spelled as
-    // before (spelling.hpp); one that does not is left as it is.
+    // before (spelling.hpp); one that does not is left as it is. It keeps
+    // its working memory for the next name, so one thread at a time.
     struct Review {
         std::u32string name;
         bool fits;
@@ -46,6 +47,8 @@ private:
     Symbols source_;
     Symbols target_;
     Brackets brackets_;
+    mutable std::vector<lexer::Span> places_;
+    mutable MatchView found_;
 };
 
 }  // namespace reshaper

@@ -122,6 +122,7 @@ bool Pattern::matches(std::u32string_view name) const {
         if (p < items_.size() && items_[p].kind == Item::star) {
             star = p++;
             resume = s;
+            if (p == items_.size()) return true;  // a star at the end takes whatever is left
         } else if (p < items_.size() && item_matches(items_[p], name[s])) {
             ++p;
             ++s;

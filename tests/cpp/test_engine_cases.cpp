@@ -216,6 +216,61 @@ TEST(Plan, ManyEntriesKeepTheirOwnVerdictsAndRenames) {
     EXPECT_EQ(disktree::snapshot(f.base()), before);
 }
 
+// Just before its rename each entry is looked at again, in a long batch
+// by a second thread running a little ahead: an entry another program
+// replaced after the plan is left alone, near or far from where the
+// renames are, in a short batch or a long one, swapped or cycled.
+TEST(Apply, AnEntryReplacedAfterThePlanIsNotRenamed) {
+    struct Case {
+        const char* what;
+        int count;       // entries, renamed n<i> -> m<i>, or swapped in pairs
+        bool swapped;    // pairs n<2k> <-> n<2k+1>: cycles through a temporary name
+        int replaced;    // the entry replaced before the first step
+    };
+    const Case cases[] = {
+        {"short batch, first entry", 3, false, 0},
+        {"short batch, last entry", 3, false, 2},
+        {"long batch, first entry", 3000, false, 0},
+        {"long batch, far ahead", 3000, false, 2500},
+        {"long batch of swaps, far ahead", 3000, true, 2600},
+    };
+    for (const Case& c : cases) {
+        Folders f;
+        std::vector<std::string> names;
+        std::vector<std::pair<std::string, std::string>> wishes;
+        for (int i = 0; i < c.count; ++i) {
+            names.push_back("n" + std::to_string(i));
+            const int other = c.swapped ? (i % 2 ? i - 1 : i + 1) : i;
+            wishes.push_back({names.back(), (c.swapped ? "n" : "m") + std::to_string(other)});
+        }
+        disktree::make(f.base(), names);
+        const std::string victim = names[c.replaced];
+        renamer::Hooks hooks;
+        bool replaced = false;
+        hooks.before_step = [&](std::size_t) {
+            if (replaced) return;
+            replaced = true;
+            // Written anew: another file under the same name.
+            ASSERT_EQ(std::rename((f.base() + "/" + victim).c_str(), (f.base() + "/../outside").c_str()), 0);
+            std::ofstream(f.base() + "/" + victim) << "new";
+        };
+        const std::vector<renamer::Entry> result =
+            renamer::Batch(f.base(), requests(wishes), f.journals()).apply(hooks);
+        std::map<std::string, std::string> expected;
+        const int partner = c.swapped ? (c.replaced % 2 ? c.replaced - 1 : c.replaced + 1) : c.replaced;
+        for (int i = 0; i < c.count; ++i) {
+            const bool left = i == c.replaced || i == partner;  // a cycle is rolled back whole
+            EXPECT_EQ(result[i].status, left ? Status::failed : Status::done) << c.what << ": " << names[i];
+            if (i == c.replaced) EXPECT_EQ(result[i].reason, "the entry changed since the plan") << c.what;
+            if (!left) expected[wishes[i].first] = wishes[i].second;
+        }
+        disktree::Snapshot before;
+        for (const std::string& name : names) before[name] = name == victim ? "new" : "contents of " + name;
+        EXPECT_EQ(snapshot(f.base()), disktree::moved(before, expected)) << c.what;
+        std::remove((f.base() + "/../outside").c_str());
+    }
+}
+
 TEST(Plan, TheJournalFolderIsNeverPartOfABatch) {
     Folders f;
     disktree::make(f.base(), {".local/state/", "other/"});
