@@ -65,14 +65,23 @@ def make_files(folder, names):
 
 def median_of(runs, action, setup=None):
     """The median seconds of `runs` timed calls of `action`, each after `setup`."""
-    times = []
+    return medians_of(runs, {"": action}, setup)[""]
+
+
+def medians_of(runs, actions, setup=None):
+    """{name: median seconds} of each action of `actions` ({name: action}),
+    timed in turns: one run of each, `runs` times over, each after `setup`.
+    Taking turns spreads a slow spell of a shared machine over all of them
+    instead of one."""
+    times = {name: [] for name in actions}
     for _ in range(runs):
-        if setup:
-            setup()
-        start = time.perf_counter()
-        action()
-        times.append(time.perf_counter() - start)
-    return statistics.median(times)
+        for name, action in actions.items():
+            if setup:
+                setup()
+            start = time.perf_counter()
+            action()
+            times[name].append(time.perf_counter() - start)
+    return {name: statistics.median(spent) for name, spent in times.items()}
 
 
 def need_rename():

@@ -11,7 +11,7 @@ import tempfile
 
 import common
 
-RUNS = 3
+RUNS = 5
 SWAP = r"s/^(.*?) - (.*?)(\.[^.]*)?$/$2 - $1$3/"
 
 
@@ -31,12 +31,14 @@ def measure(count, rename, work):
         subprocess.run([rename, SWAP], input=listing, cwd=folder,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
 
-    baseline = common.median_of(RUNS, perl, fresh)
-    engine = common.median_of(RUNS, lambda: common.run_quietly(
-        common.RESHAPE, "--apply", folder, env=env), fresh)
-    loop = common.median_of(RUNS, lambda: common.run_quietly(common.FLOOR, "rename", folder), fresh)
-    journaled = common.median_of(RUNS, lambda: common.run_quietly(common.FLOOR, "journal", folder), fresh)
-    checked = common.median_of(RUNS, lambda: common.run_quietly(common.FLOOR, "checked", folder), fresh)
+    t = common.medians_of(RUNS, {
+        "perl": perl,
+        "engine": lambda: common.run_quietly(common.RESHAPE, "--apply", folder, env=env),
+        "loop": lambda: common.run_quietly(common.FLOOR, "rename", folder),
+        "journaled": lambda: common.run_quietly(common.FLOOR, "journal", folder),
+        "checked": lambda: common.run_quietly(common.FLOOR, "checked", folder),
+    }, fresh)
+    baseline, engine, loop, journaled, checked = (t[k] for k in ("perl", "engine", "loop", "journaled", "checked"))
     return [(f"{count}: ls | rename (Perl regex swap)", baseline, None),
             (f"{count}: reshape --apply (journaled, never overwrites)", engine, baseline),
             (f"{count}: floor: renameat2 loop", loop, None),

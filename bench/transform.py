@@ -39,13 +39,17 @@ def main():
             subprocess.run([rename, "-n", SWAP], input=listing, cwd=folder,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
 
-        baseline = common.median_of(RUNS, perl)
-        command = common.median_of(RUNS, lambda: common.run_quietly(common.RESHAPE, folder))
-        listed = common.median_of(RUNS, lambda: common.run_quietly(common.FLOOR, "list", folder))
-        looked = common.median_of(RUNS, lambda: common.run_quietly(common.FLOOR, "stat", folder))
+        t = common.medians_of(RUNS, {
+            "perl": perl,
+            "command": lambda: common.run_quietly(common.RESHAPE, folder),
+            "listed": lambda: common.run_quietly(common.FLOOR, "list", folder),
+            "looked": lambda: common.run_quietly(common.FLOOR, "stat", folder),
+            "python": from_python,
+        })
+        baseline, command, listed, looked = (t[k] for k in ("perl", "command", "listed", "looked"))
         rows = [("ls | rename -n (Perl regex swap)", baseline, None),
                 ("reshape preview (the command)", command, baseline),
-                ("Reshape.run from Python", common.median_of(RUNS, from_python), baseline),
+                ("Reshape.run from Python", t["python"], baseline),
                 ("floor: getdents64 + print", listed, None),
                 ("floor: + fstatat each", looked, None),
                 ("reshape preview against the floor of listing", command, listed)]
