@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "cli/huge_pages.hpp"
+#include "halves/halves.hpp"
 #include "cli/output.hpp"
 #include "cli/progress.hpp"
 #include "folderwalk/folderwalk.hpp"
@@ -221,36 +222,72 @@ void add_skipped(cli::Output& output, const std::vector<Skipped>& skipped) {
     for (const Skipped& s : skipped) output.add_skipped(s.path, s.name, s.reason);
 }
 
-// The renames the window would propose, one folder at a time: only names
-// that fit the source format, their parts spelled as before.
+// What the command proposes for the names of one folder, in their order.
+// One proposer per thread: the transformer keeps its working memory.
+class Proposer {
+public:
+    Proposer(const Options& o, const reshaper::Transformer& transformer, const wildcard::Pattern& pattern,
+             const std::string& misfit)
+        : o_(o), transformer_(transformer), pattern_(pattern), misfit_(misfit) {}
+
+    // Only names that fit the source format, their parts spelled as before.
+    void propose(const std::string& relative, std::vector<std::string>& names, std::size_t first,
+                 std::size_t end, Proposals& out) {
+        out.requests.reserve(end - first);
+        for (std::size_t i = first; i < end; ++i) {
+            std::string& name = names[i];
+            names::decode_into(name, decoded_);
+            if (!o_.pattern.empty() && !pattern_.matches(decoded_)) continue;
+            const reshaper::Transformer::Review proposal = transformer_.review(decoded_, o_.folders);
+            if (!proposal.fits) {
+                if (o_.json) out.skipped.push_back({relative.empty() ? name : relative + "/" + name, name, misfit_});
+                continue;
+            }
+            if (!names::proposes_change(proposal.name, decoded_)) continue;
+            out.requests.push_back(
+                {relative.empty() ? std::move(name) : relative + "/" + name, utf8(proposal.name), {}});
+        }
+    }
+
+private:
+    const Options& o_;
+    reshaper::Transformer transformer_;
+    const wildcard::Pattern& pattern_;
+    const std::string& misfit_;
+    std::u32string decoded_;  // each name in turn, in one buffer
+};
+
+// Below this many names a folder's work stays on one thread.
+constexpr std::size_t SHARE_FROM = 4096;
+
+// A folder's names in byte order; a long list is sorted in two halves at
+// once and merged.
+void sort_names(std::vector<std::string>& names) {
+    const auto at = [&](std::size_t i) { return names.begin() + static_cast<std::ptrdiff_t>(i); };
+    const std::size_t half = halves::in_halves(names.size(), SHARE_FROM,
+                                               [&](std::size_t first, std::size_t end) { std::sort(at(first), at(end)); });
+    std::inplace_merge(names.begin(), at(half), names.end());
+}
+
+// The renames the window would propose, one folder at a time: the names of
+// a long folder are reshaped in two halves at once.
 void for_each_folder(const Options& o, const std::function<void(Proposals, const renamer::Listing&)>& take) {
     const reshaper::Transformer transformer(names::decode(o.source), names::decode(o.target));
     const std::string misfit = utf8(transformer.misfit_reason());
     const wildcard::Pattern pattern(names::decode(o.pattern));
-    const std::string top = o.folder;
-    std::u32string decoded;  // each name in turn, in one buffer
-    folderwalk::walk_names(top, o.folders, [&](folderwalk::Found& here) {
+    Proposer proposers[2] = {{o, transformer, pattern, misfit}, {o, transformer, pattern, misfit}};
+    folderwalk::walk_names(o.folder, o.folders, [&](folderwalk::Found& here) {
         progress.walked(here.dir.files.size() + here.dir.dirs.size());
-        const std::string& relative = here.relative;
         const renamer::Listing listing({&here.dir.files, &here.dir.dirs});
         std::vector<std::string>& names = here.names;
-        std::sort(names.begin(), names.end());
-        Proposals proposals;
-        proposals.requests.reserve(names.size());
-        for (std::string& name : names) {
-            names::decode_into(name, decoded);
-            if (!o.pattern.empty() && !pattern.matches(decoded)) continue;
-            const reshaper::Transformer::Review proposal = transformer.review(decoded, o.folders);
-            if (!proposal.fits) {
-                if (o.json)
-                    proposals.skipped.push_back({relative.empty() ? name : relative + "/" + name, name, misfit});
-                continue;
-            }
-            if (!names::proposes_change(proposal.name, decoded)) continue;
-            proposals.requests.push_back(
-                {relative.empty() ? std::move(name) : relative + "/" + name, utf8(proposal.name), {}});
-        }
-        if (!proposals.requests.empty() || !proposals.skipped.empty()) take(std::move(proposals), listing);
+        sort_names(names);
+        Proposals found[2];  // the first half's and the second's
+        const std::size_t half = halves::in_halves(names.size(), SHARE_FROM, [&](std::size_t first, std::size_t end) {
+            const int which = first == 0 ? 0 : 1;
+            proposers[which].propose(here.relative, names, first, end, found[which]);
+        });
+        if (half < names.size()) found[0].append(std::move(found[1]));
+        if (!found[0].requests.empty() || !found[0].skipped.empty()) take(std::move(found[0]), listing);
         return o.recursive;
     }, report_unreadable);
 }

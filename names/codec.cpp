@@ -32,22 +32,33 @@ std::size_t utf8_length(std::string_view s, char32_t& cp) {
     return len;
 }
 
-void append_utf8(std::string& out, char32_t cp) {
+// A byte of a name that is not UTF-8 travels as a lone low surrogate.
+bool is_smuggled_byte(char32_t cp) { return cp >= 0xDC80 && cp <= 0xDCFF; }
+
+std::size_t encoded_size(char32_t cp) {
+    if (cp < 0x80 || is_smuggled_byte(cp)) return 1;
+    return cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+}
+
+char* write_encoded(char* w, char32_t cp) {
     if (cp < 0x80) {
-        out += static_cast<char>(cp);
+        *w++ = static_cast<char>(cp);
+    } else if (is_smuggled_byte(cp)) {
+        *w++ = static_cast<char>(cp - 0xDC00);
     } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *w++ = static_cast<char>(0xC0 | (cp >> 6));
+        *w++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *w++ = static_cast<char>(0xE0 | (cp >> 12));
+        *w++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *w++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *w++ = static_cast<char>(0xF0 | (cp >> 18));
+        *w++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *w++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *w++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    return w;
 }
 
 }  // namespace
@@ -58,20 +69,22 @@ std::size_t decode_first(std::string_view bytes, char32_t& code_point) {
     return 1;
 }
 
+// Written through a pointer into room made once: a name is decoded and
+// encoded name after name, and appending a character at a time costs a
+// check of the room each.
 void decode_into(std::string_view bytes, std::u32string& out) {
-    out.clear();
-    out.reserve(bytes.size());
+    out.resize(bytes.size());  // never more code points than bytes
+    char32_t* w = out.data();
     for (std::size_t i = 0; i < bytes.size();) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
         if (byte < 0x80) {  // most names are mostly ASCII
-            out += static_cast<char32_t>(byte);
+            *w++ = byte;
             ++i;
             continue;
         }
-        char32_t cp;
-        i += decode_first(bytes.substr(i), cp);
-        out += cp;
+        i += decode_first(bytes.substr(i), *w++);
     }
+    out.resize(static_cast<std::size_t>(w - out.data()));
 }
 
 std::u32string decode(std::string_view bytes) {
@@ -81,14 +94,11 @@ std::u32string decode(std::string_view bytes) {
 }
 
 std::string encode(std::u32string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char32_t cp : text) {
-        if (cp >= 0xDC80 && cp <= 0xDCFF)
-            out += static_cast<char>(cp - 0xDC00);
-        else
-            append_utf8(out, cp);
-    }
+    std::size_t size = 0;
+    for (char32_t cp : text) size += encoded_size(cp);
+    std::string out(size, '\0');
+    char* w = out.data();
+    for (char32_t cp : text) w = write_encoded(w, cp);
     return out;
 }
 

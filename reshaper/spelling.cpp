@@ -13,8 +13,9 @@ namespace {
 // The target format applied with the parts `value_of(symbol)` gives (a view,
 // or nothing for a symbol that is not a keyword), each copied as it is.
 template <typename ValueView>
-std::u32string compose_spelled(const Symbols& target, ValueView&& value_of) {
+std::u32string compose_spelled(const Symbols& target, ValueView&& value_of, std::size_t room = 0) {
     std::u32string out;
+    out.reserve(room);
     bool blank_pending = false;
     bool last_from_target = false;  // whether out ends in a character of the target itself
     for (const std::u32string& symbol : target) {
@@ -64,7 +65,7 @@ std::optional<std::u32string> reshape_keeping_spelling(const Symbols& source, co
         const lexer::Span& first = places[store->value.begin];
         const lexer::Span& last = places[store->value.end - 1];
         return name.substr(first.start, last.start + last.length - first.start);
-    });
+    }, name.size() + 16);  // the parts, their blanks and a little of the target's own
 }
 
 }  // namespace reshaper

@@ -40,10 +40,11 @@ std::u32string Transformer::propose(std::u32string_view entry_name, bool folder)
 Transformer::Review Transformer::review(std::u32string_view entry_name, bool folder) const {
     const std::u32string_view base = entry_name.substr(0, base_length(entry_name, folder));
     lexer::scan_into(base, {}, false, places_);
-    const std::optional<std::u32string> reshaped =
+    std::optional<std::u32string> reshaped =
         reshape_keeping_spelling(source_, target_, base, places_, brackets_, found_);
     if (!reshaped) return {std::u32string(entry_name), false};
-    return {*reshaped + std::u32string(entry_name.substr(base.size())), true};
+    reshaped->append(entry_name.substr(base.size()));
+    return {std::move(*reshaped), true};
 }
 
 std::u32string Transformer::misfit_reason() const { return reshaper::misfit_reason(source_format_); }

@@ -208,7 +208,9 @@ TEST(Plan, ManyEntriesKeepTheirOwnVerdictsAndRenames) {
     for (std::size_t i = 0; i < wishes.size(); ++i) {
         const bool there = i % 7 != 3;
         EXPECT_EQ(result[i].status, there ? Status::done : Status::refused) << wishes[i].first;
-        if (!there) EXPECT_EQ(result[i].reason, "the entry no longer exists");
+        if (!there) {
+            EXPECT_EQ(result[i].reason, "the entry no longer exists");
+        }
         if (there) expected[wishes[i].first] = wishes[i].second;
     }
     EXPECT_EQ(disktree::snapshot(f.base()), disktree::moved(before, expected));
@@ -261,7 +263,9 @@ TEST(Apply, AnEntryReplacedAfterThePlanIsNotRenamed) {
         for (int i = 0; i < c.count; ++i) {
             const bool left = i == c.replaced || i == partner;  // a cycle is rolled back whole
             EXPECT_EQ(result[i].status, left ? Status::failed : Status::done) << c.what << ": " << names[i];
-            if (i == c.replaced) EXPECT_EQ(result[i].reason, "the entry changed since the plan") << c.what;
+            if (i == c.replaced) {
+                EXPECT_EQ(result[i].reason, "the entry changed since the plan") << c.what;
+            }
             if (!left) expected[wishes[i].first] = wishes[i].second;
         }
         disktree::Snapshot before;
