@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "halves/halves.hpp"
 #include "renamer/name_index.hpp"
 #include "renamer/paths.hpp"
 
@@ -85,6 +86,8 @@ public:
 
 private:
     static constexpr const char* LISTED_TWICE = "the entry is listed more than once";
+    // Below this many requests in a folder, its checks stay on one thread.
+    static constexpr std::size_t SHARE_FROM = 2048;
 
     void refuse(std::size_t i, const std::string& reason) {
         plan_.verdicts[i] = {Status::refused, reason};
@@ -118,24 +121,23 @@ private:
         if (!in_.listing && indexes.size() >= READ_FOLDER_FROM) read = names_in(folder);
         const Listing* listing = in_.listing ? in_.listing : read ? &*read : nullptr;
         const std::size_t limit = name_max(folder);
-        std::vector<std::size_t> passed;  // the requests that pass the checks of their names
-        passed.reserve(indexes.size());
-        for (std::size_t i : indexes) {
-            const Request& r = requests_[i];
-            const std::string_view name = name_in(r, dir);
-            std::string problem = name_problem(r.new_name, limit);
-            if (problem.empty() && r.new_name == name) problem = "the new name is the current name";
-            // The user would lose sight of the entry.
-            if (problem.empty() && !in_.restoring && r.new_name.front() == '.' && name.front() != '.')
-                problem = "the new name would hide it behind a leading dot";
-            if (problem.empty())
-                passed.push_back(i);
-            else
-                refuse(i, problem);
-        }
-        std::vector<std::optional<Fingerprint>> found;
+        // The checks of each request alone ask nothing of the others: many
+        // are made in two halves at once, each refusing only its own.
+        std::vector<char> passes(indexes.size());
+        halves::in_halves(indexes.size(), SHARE_FROM, [&](std::size_t first, std::size_t end) {
+            for (std::size_t k = first; k < end; ++k) passes[k] = name_passes(indexes[k], dir, limit);
+        });
+        std::vector<std::size_t> passed;
+        for (std::size_t k = 0; k < indexes.size(); ++k)
+            if (passes[k]) passed.push_back(indexes[k]);
+        std::vector<std::optional<Fingerprint>> found(passed.size());
         const bool listed_only = in_.depth == Depth::verdicts && listing;
-        if (!listed_only) {
+        if (listed_only) {
+            halves::in_halves(passed.size(), SHARE_FROM, [&](std::size_t first, std::size_t end) {
+                for (std::size_t k = first; k < end; ++k)  // there; what it is matters only to apply
+                    if (listing->contains(name_in(requests_[passed[k]], dir))) found[k] = Fingerprint{};
+            });
+        } else {
             // The name is the end of its path, so it ends where the path does.
             std::vector<const char*> names;
             names.reserve(passed.size());
@@ -146,28 +148,42 @@ private:
         accepted.reserve(passed.size());
         for (std::size_t k = 0; k < passed.size(); ++k) {
             const std::size_t i = passed[k];
-            const Request& r = requests_[i];
-            const std::string_view name = name_in(r, dir);
-            std::optional<Fingerprint> fp;
-            if (listed_only) {
-                if (listing->contains(name)) fp = Fingerprint{};  // there; what it is matters only to apply
-            } else {
-                fp = std::move(found[k]);
-                if (in_.depth != Depth::verdicts) plan_.seen[i] = fp;
-            }
-            const std::optional<Fingerprint>* expected = in_.expected ? &(*in_.expected)[i] : nullptr;
-            if (!fp)
-                refuse(i, "the entry no longer exists");
-            else if (expected && *expected && !(**expected == *fp))
-                refuse(i, "the entry changed since the preview");
-            else if (r.identity && *r.identity != fp->id)
-                refuse(i, r.path + " has changed since the batch");
-            else
-                accepted.push_back({i, name, r.new_name});
+            if (!listed_only && in_.depth != Depth::verdicts) plan_.seen[i] = found[k];
+            if (entry_passes(i, found[k])) accepted.push_back({i, name_in(requests_[i], dir), requests_[i].new_name});
         }
         refuse_shared_targets(accepted);
         refuse_taken_targets(folder, listing, read, accepted);
         if (in_.depth == Depth::steps) order(folder, dir, accepted);
+    }
+
+    // The new name is one the entry may take; else the request is refused.
+    bool name_passes(std::size_t i, const std::string& dir, std::size_t limit) {
+        const Request& r = requests_[i];
+        const std::string_view name = name_in(r, dir);
+        std::string problem = name_problem(r.new_name, limit);
+        if (problem.empty() && r.new_name == name) problem = "the new name is the current name";
+        // The user would lose sight of the entry.
+        if (problem.empty() && !in_.restoring && r.new_name.front() == '.' && name.front() != '.')
+            problem = "the new name would hide it behind a leading dot";
+        if (problem.empty()) return true;
+        refuse(i, problem);
+        return false;
+    }
+
+    // The entry is there (`fp`) as the caller last saw it; else the request
+    // is refused.
+    bool entry_passes(std::size_t i, const std::optional<Fingerprint>& fp) {
+        const Request& r = requests_[i];
+        const std::optional<Fingerprint>* expected = in_.expected ? &(*in_.expected)[i] : nullptr;
+        if (!fp)
+            refuse(i, "the entry no longer exists");
+        else if (expected && *expected && !(**expected == *fp))
+            refuse(i, "the entry changed since the preview");
+        else if (r.identity && *r.identity != fp->id)
+            refuse(i, r.path + " has changed since the batch");
+        else
+            return true;
+        return false;
     }
 
     static std::string_view name_in(const Request& r, const std::string& dir) {
