@@ -282,6 +282,7 @@ void for_each_folder(const Options& o, const std::function<void(Proposals, const
         std::vector<std::string>& names = here.names;
         sort_names(names);
         Proposals found[2];  // the first half's and the second's
+        found[0].requests.reserve(names.size());  // room for the second half's too: no copy when they join
         const std::size_t half = halves::in_halves(names.size(), SHARE_FROM, [&](std::size_t first, std::size_t end) {
             const int which = first == 0 ? 0 : 1;
             proposers[which].propose(here.relative, names, first, end, found[which]);
