@@ -29,7 +29,13 @@ LookAhead::LookAhead(const std::string& base, const std::vector<Step>& steps)
     if (steps.size() < SHARE_FROM || std::thread::hardware_concurrency() < 2) return;
     looks_.resize(steps.size());
     try {
-        helper_ = std::thread([this] { look_ahead(); });
+        helper_ = std::thread([this] {
+            try {
+                look_ahead();
+            } catch (...) {
+                // Out of memory, say: the looks not made are made just before their renames.
+            }
+        });
     } catch (const std::system_error&) {
         // No thread to be had: every look is made just before its rename.
     }
