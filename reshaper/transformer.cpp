@@ -2,7 +2,6 @@
 
 #include "lexer/lexer.hpp"
 #include "names/rules.hpp"
-#include "reshaper/chain.hpp"
 #include "reshaper/fit.hpp"
 #include "reshaper/spelling.hpp"
 
@@ -20,10 +19,6 @@ std::u32string Transformer::validate() const {
     return std::u32string(std::begin(MISSING_FORMATS), std::end(MISSING_FORMATS) - 1);  // ASCII
 }
 
-std::u32string Transformer::run(std::u32string_view name) const {
-    return std::u32string(Chain().reshape(source_, target_, name, {}, brackets_));
-}
-
 namespace {
 
 std::size_t base_length(std::u32string_view entry_name, bool folder) {
@@ -31,11 +26,6 @@ std::size_t base_length(std::u32string_view entry_name, bool folder) {
 }
 
 }  // namespace
-
-std::u32string Transformer::propose(std::u32string_view entry_name, bool folder) const {
-    const std::size_t dot = base_length(entry_name, folder);
-    return run(entry_name.substr(0, dot)) + std::u32string(entry_name.substr(dot));
-}
 
 Transformer::Review Transformer::review(std::u32string_view entry_name, bool folder) const {
     const std::u32string_view base = entry_name.substr(0, base_length(entry_name, folder));

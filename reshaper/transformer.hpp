@@ -1,7 +1,6 @@
-// The whole rearrangement of one name without Python, for the command-line
-// tool: the same matching, composing and tidying as the reshaper module's
-// Reshape.run with the host's own tidier, and the same extension handling
-// as a tree row.
+// What the command-line tool proposes for a name, without Python: the same
+// matching and composing, parts spelled as before, as a tree row proposes,
+// and the same extension handling.
 #pragma once
 
 #include <string>
@@ -20,13 +19,6 @@ public:
 
     // "" when both formats are given, else the message for the user.
     std::u32string validate() const;
-
-    // The proposed name of a base name; a name that does not fit comes back
-    // unchanged.
-    std::u32string run(std::u32string_view name) const;
-
-    // The proposed name of an entry: a file's extension is kept apart.
-    std::u32string propose(std::u32string_view entry_name, bool folder) const;
 
     // What the window and the command propose for an entry: a name that
     // fits the source format gets the new name with its parts spelled as
