@@ -57,15 +57,8 @@ PlanInput Batch::input(const std::vector<std::optional<Fingerprint>>* expected, 
 
 const std::vector<Entry>& Batch::preview() const {
     if (preview_) return *preview_;
-    if (!refusal_.empty()) {
-        preview_.emplace();
-        for (const Request& r : requests_) preview_->push_back({r.path, r.new_name, Status::refused, refusal_});
-        return *preview_;
-    }
-    if (use_ == Use::preview_only) {
-        // Nothing will be applied: the names move over to the preview.
-        Plan plan = make_plan(input(nullptr, Depth::verdicts));
-        preview_ = entries_of(std::move(requests_), std::move(plan.verdicts));
+    if (!refusal_.empty() || use_ == Use::preview_only) {
+        preview_ = entries_of(requests_, listed_verdicts());
         return *preview_;
     }
     Plan plan = make_plan(input(nullptr, Depth::fingerprints));
@@ -76,12 +69,13 @@ const std::vector<Entry>& Batch::preview() const {
 
 Batch::Verdicts Batch::take_verdicts() && {
     if (preview_) throw std::logic_error("the verdicts of a batch are taken after its preview");
-    std::vector<Verdict> verdicts;
-    if (!refusal_.empty())
-        verdicts.assign(requests_.size(), {Status::refused, refusal_});
-    else
-        verdicts = make_plan(input(nullptr, Depth::verdicts)).verdicts;
+    std::vector<Verdict> verdicts = listed_verdicts();
     return {std::move(requests_), std::move(verdicts)};
+}
+
+std::vector<Verdict> Batch::listed_verdicts() const {
+    if (!refusal_.empty()) return std::vector<Verdict>(requests_.size(), {Status::refused, refusal_});
+    return make_plan(input(nullptr, Depth::verdicts)).verdicts;
 }
 
 std::vector<Entry> Batch::apply(const Hooks& hooks) {

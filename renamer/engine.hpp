@@ -60,6 +60,9 @@ public:
 
 private:
     PlanInput input(const std::vector<std::optional<Fingerprint>>* expected, Depth depth) const;
+    // The verdicts of a preview that looks no further than the lent listing
+    // (or the disk's), and records nothing for an apply.
+    std::vector<Verdict> listed_verdicts() const;
 
     std::string base_;
     std::string journal_folder_;
