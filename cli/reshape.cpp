@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "cli/huge_pages.hpp"
-#include "halves/halves.hpp"
 #include "cli/output.hpp"
 #include "cli/progress.hpp"
 #include "folderwalk/folderwalk.hpp"
+#include "halves/halves.hpp"
 #include "names/codec.hpp"
 #include "names/rules.hpp"
 #include "renamer/engine.hpp"
@@ -153,9 +153,11 @@ Options parse_options(int argc, char** argv) {
 
 std::string utf8(std::u32string_view text) { return names::encode(text); }
 
-bool all_fine(const std::vector<renamer::Entry>& entries) {
-    return std::all_of(entries.begin(), entries.end(), [](const renamer::Entry& e) {
-        return e.status == renamer::Status::rename || e.status == renamer::Status::done;
+// Entries or verdicts: nothing refused or failed.
+template <typename Judged>
+bool all_fine(const std::vector<Judged>& judged) {
+    return std::all_of(judged.begin(), judged.end(), [](const Judged& j) {
+        return j.status == renamer::Status::rename || j.status == renamer::Status::done;
     });
 }
 
@@ -421,9 +423,7 @@ int main(int argc, char** argv) {
             renamer::Batch batch(o.folder, std::move(proposals.requests), renamer::default_journal_folder(),
                                  renamer::Batch::Use::preview_only, &listing);
             renamer::Batch::Verdicts planned = std::move(batch).take_verdicts();
-            fine = fine && std::all_of(planned.verdicts.begin(), planned.verdicts.end(), [](const renamer::Verdict& v) {
-                       return v.status == renamer::Status::rename;
-                   });
+            fine = fine && all_fine(planned.verdicts);
             output.add(std::move(planned.requests), std::move(planned.verdicts));
             add_skipped(output, proposals.skipped);
         });
