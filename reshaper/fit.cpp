@@ -27,6 +27,16 @@ bool fits(const Symbols& source, const Symbols& text, const Brackets& brackets) 
     }
 }
 
+bool fits(const Symbols& source, const SymbolViews& text, const Brackets& brackets) {
+    MatchView found;
+    try {
+        match_into(source, text, brackets, found);
+    } catch (const std::exception&) {
+        return false;
+    }
+    return fits(found);
+}
+
 std::u32string misfit_reason(std::u32string_view source_format) {
     return U"does not fit '" + std::u32string(source_format) + U"'";
 }

@@ -20,6 +20,7 @@ bool fits(const MatchView& found);
 
 // The same for a name's symbols; a match that raises does not fit.
 bool fits(const Symbols& source, const Symbols& text, const Brackets& brackets);
+bool fits(const Symbols& source, const SymbolViews& text, const Brackets& brackets);
 
 // Why a name is left alone: does not fit '<source format>'.
 std::u32string misfit_reason(std::u32string_view source_format);

@@ -26,20 +26,13 @@ std::optional<std::vector<lexer::Span>> places_of(py::handle mod, const std::u32
     }
 }
 
-Symbols symbols_at(const std::u32string& name, const std::vector<lexer::Span>& places) {
-    Symbols out;
-    out.reserve(places.size());
-    for (const lexer::Span& place : places) out.push_back(name.substr(place.start, place.length));
-    return out;
-}
-
 bool fits(py::handle mod, py::handle source, py::handle text) {
     require_list(source, "fits", "source_symbols");
     pyglue::require_str(text, "fits", "text");
     const Symbols src = symbols_of(source, "fits", "source_symbols");
     const std::u32string name = to_u32(text);
     const std::optional<std::vector<lexer::Span>> places = places_of(mod, name);
-    return places && reshaper::fits(src, symbols_at(name, *places), current_brackets(mod));
+    return places && reshaper::fits(src, SymbolViews(name, *places), current_brackets(mod));
 }
 
 py::object propose(py::handle mod, py::handle source, py::handle target, py::handle text) {
