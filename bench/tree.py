@@ -1,7 +1,10 @@
 """How long the file tree takes to show a folder, against the floor: the
 same widgets, of the same kinds, with the same texts and sizes, in the same
 sizers, with nothing around them (no fonts or colours, no handlers, no
-rows behind them). Run under a display: bench/tree."""
+rows behind them). Beside it, what the rows' looks cost the toolkit on
+their own: the same bare widgets given the theme's fonts and colours once
+each, as the tree leaves them, and their markers' text changed once, as a
+new row's is. Run under a display: bench/tree."""
 
 import os
 import shutil
@@ -15,6 +18,7 @@ import wx
 import dirscan
 import reshaper
 import fileitem
+import skins
 import treepanes
 
 RUNS = 5
@@ -54,25 +58,45 @@ def shown_rows(folder):
     return rows
 
 
-def floor(rows, panes):
-    """The tree's five widgets a row, bare, in the same sizers."""
+def floor(rows, panes, looks=False):
+    """The tree's five widgets a row, bare, in the same sizers; with `looks`,
+    each also takes the look the tree gives an unchecked, shown row."""
     style = wx.BORDER_NONE | wx.TE_READONLY
+    first_mark = fileitem.MARK_EXPANDED if looks else None
     for n, (indent, name, marker, tick, proposal, width) in enumerate(rows):
+        exp1 = wx.TextCtrl(panes.left, wx.ID_ANY, first_mark or marker, size=(10, -1), style=style)
+        checkbox = wx.CheckBox(panes.left, wx.ID_ANY, name, style=wx.CHK_3STATE)
         left = wx.BoxSizer(wx.HORIZONTAL)
-        left.Add(wx.TextCtrl(panes.left, wx.ID_ANY, marker, size=(10, -1), style=style), 0, wx.ALL, 0)
+        left.Add(exp1, 0, wx.ALL, 0)
         left.AddSpacer(15 * indent)
-        left.Add(wx.CheckBox(panes.left, wx.ID_ANY, name, style=wx.CHK_3STATE), 0, wx.ALL, 0)
+        left.Add(checkbox, 0, wx.ALL, 0)
         panes.sizer1.Add(left, pos=(n, 0), flag=1, border=2)
+        exp2 = wx.TextCtrl(panes.right, wx.ID_ANY, first_mark or marker, size=(10, -1), style=style)
+        tick_field = wx.TextCtrl(panes.right, wx.ID_ANY, tick, size=(15, -1), style=style)
+        proposed = wx.TextCtrl(panes.right, wx.ID_ANY, proposal, size=(width, -1),
+                               style=wx.BORDER_NONE | wx.TE_PROCESS_ENTER)
         right = wx.BoxSizer(wx.HORIZONTAL)
-        right.Add(wx.TextCtrl(panes.right, wx.ID_ANY, marker, size=(10, -1), style=style), 0, wx.ALL, 0)
-        right.Add(wx.TextCtrl(panes.right, wx.ID_ANY, tick, size=(15, -1), style=style), 0,
-                  wx.ALL | wx.EXPAND, 0)
+        right.Add(exp2, 0, wx.ALL, 0)
+        right.Add(tick_field, 0, wx.ALL | wx.EXPAND, 0)
         right.AddSpacer(15 * indent)
-        right.Add(wx.TextCtrl(panes.right, wx.ID_ANY, proposal, size=(width, -1),
-                              style=wx.BORDER_NONE | wx.TE_PROCESS_ENTER), 0, wx.ALL | wx.EXPAND, 0)
+        right.Add(proposed, 0, wx.ALL | wx.EXPAND, 0)
         panes.sizer2.Add(right, pos=(n, 1), flag=wx.EXPAND, border=2)
+        if looks:
+            look = skins.THEME.tree
+            for field in (exp1, exp2):
+                field.ChangeValue(marker)
+            for widget in (exp1, exp2, tick_field):
+                styled(widget, look.expanded_font, look.expanded_foreground, look.expanded_background)
+            for widget in (checkbox, proposed):
+                styled(widget, look.font, look.foreground, look.background)
     panes.left.Layout()
     panes.left.Refresh()
+
+
+def styled(widget, font, foreground, background):
+    widget.SetFont(font)
+    widget.SetForegroundColour(foreground)
+    widget.SetBackgroundColour(background)
 
 
 def timed(action):
@@ -101,12 +125,15 @@ def main():
                               ("450 files in 60 nested folders", nested)):
             rows = shown_rows(folder)
             # In turns, in this process's processor time, so that other work
-            # on the machine meets both alike.
-            turns = [(timed(lambda panes: floor(rows, panes)), timed(lambda panes: tree(folder, panes)))
-                     for _ in range(RUNS)]
-            base, built = (statistics.median(column) for column in zip(*turns))
+            # on the machine meets all three alike.
+            turns = [(timed(lambda panes: floor(rows, panes)),
+                      timed(lambda panes: floor(rows, panes, looks=True)),
+                      timed(lambda panes: tree(folder, panes))) for _ in range(RUNS)]
+            base, looks, built = (statistics.median(column) for column in zip(*turns))
             report.append((f"floor: {len(rows)} bare rows", base, None))
+            report.append(("  the same, with the tree's looks", looks, base))
             report.append((f"Filetree + build: {label}", built, base))
+            report.append(("  against the rows with the same looks", built, looks))
         common.report("bench/tree: showing a folder", f"medians of {RUNS} runs in turns (processor time)",
                       report)
     finally:

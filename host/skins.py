@@ -7,29 +7,26 @@ import wx
 
 
 class _Entry:
-    """A theme entry whose members are made on first use from recipes."""
+    """A theme entry whose members are made on first use from recipes.
+
+    A member, once made or set, is an attribute of its own: every later
+    read is a plain attribute look-up, and `__getattr__` runs only for a
+    member not made yet (the tree reads a member for each font and colour
+    of each of its widgets)."""
 
     def __init__(self, **recipes):
         self._recipes = recipes
-        self._made = {}
 
     def __getattr__(self, name):
         if name.startswith("_"):
             raise AttributeError(name)
-        made = self.__dict__["_made"]
-        if name not in made:
-            try:
-                recipe = self.__dict__["_recipes"][name]
-            except KeyError:
-                raise AttributeError(f"theme entry has no member {name!r}") from None
-            made[name] = recipe()
-        return made[name]
-
-    def __setattr__(self, name, value):
-        if name.startswith("_"):
-            object.__setattr__(self, name, value)
-        else:
-            self._made[name] = value
+        try:
+            recipe = self._recipes[name]
+        except KeyError:
+            raise AttributeError(f"theme entry has no member {name!r}") from None
+        made = recipe()
+        setattr(self, name, made)
+        return made
 
 
 def _font(style=wx.FONTSTYLE_NORMAL, weight=wx.FONTWEIGHT_NORMAL):
