@@ -130,26 +130,30 @@ private:
         std::vector<std::size_t> passed;
         for (std::size_t k = 0; k < indexes.size(); ++k)
             if (passes[k]) passed.push_back(indexes[k]);
-        std::vector<std::optional<Fingerprint>> found(passed.size());
-        const bool listed_only = in_.depth == Depth::verdicts && listing;
-        if (listed_only) {
+        std::vector<Accepted> accepted;
+        accepted.reserve(passed.size());
+        const auto accept_if_passes = [&](std::size_t i, const std::optional<Fingerprint>& found) {
+            if (entry_passes(i, found)) accepted.push_back({i, name_in(requests_[i], dir), requests_[i].new_name});
+        };
+        if (in_.depth == Depth::verdicts && listing) {
+            // Whether each entry is there; what it is matters only to apply.
+            std::vector<char> listed(passed.size());
             halves::in_halves(passed.size(), SHARE_FROM, [&](std::size_t first, std::size_t end) {
-                for (std::size_t k = first; k < end; ++k)  // there; what it is matters only to apply
-                    if (listing->contains(name_in(requests_[passed[k]], dir))) found[k] = Fingerprint{};
+                for (std::size_t k = first; k < end; ++k)
+                    listed[k] = listing->contains(name_in(requests_[passed[k]], dir));
             });
+            static const std::optional<Fingerprint> there = Fingerprint{}, gone;
+            for (std::size_t k = 0; k < passed.size(); ++k) accept_if_passes(passed[k], listed[k] ? there : gone);
         } else {
             // The name is the end of its path, so it ends where the path does.
             std::vector<const char*> names;
             names.reserve(passed.size());
             for (std::size_t i : passed) names.push_back(name_in(requests_[i], dir).data());
-            found = fingerprints(folder, names);
-        }
-        std::vector<Accepted> accepted;
-        accepted.reserve(passed.size());
-        for (std::size_t k = 0; k < passed.size(); ++k) {
-            const std::size_t i = passed[k];
-            if (!listed_only && in_.depth != Depth::verdicts) plan_.seen[i] = found[k];
-            if (entry_passes(i, found[k])) accepted.push_back({i, name_in(requests_[i], dir), requests_[i].new_name});
+            const std::vector<std::optional<Fingerprint>> found = fingerprints(folder, names);
+            for (std::size_t k = 0; k < passed.size(); ++k) {
+                if (in_.depth != Depth::verdicts) plan_.seen[passed[k]] = found[k];
+                accept_if_passes(passed[k], found[k]);
+            }
         }
         refuse_shared_targets(accepted);
         refuse_taken_targets(folder, listing, read, accepted);
