@@ -280,9 +280,11 @@ void for_each_folder(const Options& o, const std::function<void(Proposals, const
     Proposer proposers[2] = {{o, transformer, pattern, misfit}, {o, transformer, pattern, misfit}};
     folderwalk::walk_names(o.folder, o.folders, [&](folderwalk::Found& here) {
         progress.walked(here.dir.files.size() + here.dir.dirs.size());
-        const renamer::Listing listing({&here.dir.files, &here.dir.dirs});
         std::vector<std::string>& names = here.names;
         sort_names(names);
+        // Made from the names in their order, the listing is read in order
+        // when the planner looks up the requests, which follow that order.
+        const renamer::Listing listing({&here.dir.files, &here.dir.dirs});
         Proposals found[2];  // the first half's and the second's
         found[0].requests.reserve(names.size());  // room for the second half's too: no copy when they join
         const std::size_t half = halves::in_halves(names.size(), SHARE_FROM, [&](std::size_t first, std::size_t end) {
