@@ -9,12 +9,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
-#include <optional>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,9 +59,26 @@ const char* const USAGE =
     "      --version         show the version\n"
     "\n"
     "Exit status: 0 when every rename was (or could be) done, 1 when any was\n"
-    "refused or failed, a folder could not be read or there was nothing to undo,\n"
-    "2 for bad usage, 130 or 143 when SIGINT or SIGTERM stopped a batch.\n"
+    "refused or failed, a folder could not be read, there was nothing to undo or\n"
+    "the output could not be written, 2 for bad usage, 130 or 143 when SIGINT or\n"
+    "SIGTERM stopped a batch.\n"
     "Journals: $XDG_STATE_HOME/reshape (~/.local/state/reshape). See man reshape.\n";
+
+// What went on all the same when the output could not be written.
+const char* done_all_the_same = "";
+
+// Whatever was printed must reach standard output: a full disk or a closed
+// file is a failure like any other, told on stderr, with status 1 (a
+// signal's status stays). Checked once, after the last thing is printed.
+int with_output_checked(int status) {
+    std::cout.flush();
+    if (std::cout.good()) return status;
+    const int error = errno;  // of the write that failed: nothing is written after it
+    std::cerr << "reshape: cannot write the output";
+    if (error) std::cerr << ": " << std::strerror(error);
+    std::cerr << done_all_the_same << "\n";
+    return status == 0 ? 1 : status;
+}
 
 struct Options {
     std::string source = "a - b";
@@ -123,8 +141,8 @@ Options parse_options(int argc, char** argv) {
             case JSON: o.json = true; break;
             case '0': o.null = true; break;
             case 'q': o.quiet = true; break;
-            case 'h': std::cout << USAGE; std::exit(0);
-            case VERSION: std::cout << "reshape " RESHAPE_VERSION "\n"; std::exit(0);
+            case 'h': std::cout << USAGE; std::exit(with_output_checked(0));
+            case VERSION: std::cout << "reshape " RESHAPE_VERSION "\n"; std::exit(with_output_checked(0));
             case ':': usage_error("option " + option_text(argv[optind - 1]) + " needs a value");
             default: usage_error("unknown option " + (optopt ? std::string("-") + char(optopt) : argv[optind - 1]));
         }
@@ -386,6 +404,7 @@ int run_undo(const Options& o) {
     }
     cli::Output output = output_for(o, true);
     output.add(undone.entries);
+    done_all_the_same = "; the undo was carried out";
     print(output);
     return finish(all_fine(undone.entries), "the names listed as done are back, the others are as they were");
 }
@@ -407,10 +426,7 @@ void prune_journals() {
     renamer::prune(renamer::default_journal_folder(), renamer::PruneRule{}, now);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::ios::sync_with_stdio(false);  // one line per entry: let the stream buffer them
+int run(int argc, char** argv) {
     const Options o = parse_options(argc, argv);
     progress = progress_for(o);
     if (o.history) return run_history(o);
@@ -441,7 +457,15 @@ int main(int argc, char** argv) {
     cli::Output output = output_for(o, true);
     output.add(std::move(done));
     add_skipped(output, all.skipped);
+    done_all_the_same = "; the batch was carried out (reshape --history lists it)";
     print(output);
     return finish(fine && !walk_failed,
                   "the renames listed as done were carried out (reshape --undo takes them back)");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);  // one line per entry: let the stream buffer them
+    return with_output_checked(run(argc, argv));
 }

@@ -86,6 +86,43 @@ def test_quiet_prints_nothing_and_the_status_tells(folder):
     assert (code, out, err) == (1, "", f"reshape: nothing to undo in {folder}\n")  # messages stay
 
 
+def into_full_disk(*args):
+    """Status and stderr of the command with its standard output on a full disk."""
+    if not os.path.exists("/dev/full"):
+        pytest.skip("no /dev/full here")
+    with open("/dev/full", "w") as full:
+        run = subprocess.run([RESHAPE, *map(str, args)], stdout=full, stderr=subprocess.PIPE, text=True)
+    return run.returncode, run.stderr
+
+
+NO_ROOM = "reshape: cannot write the output: No space left on device"
+
+
+@pytest.mark.parametrize("args, expected", [
+    (["-r"], (1, NO_ROOM + "\n")),
+    (["-r", "--json"], (1, NO_ROOM + "\n")),
+    (["-r", "-0"], (1, NO_ROOM + "\n")),
+    (["--version"], (1, NO_ROOM + "\n")),
+    (["--help"], (1, NO_ROOM + "\n")),
+    (["-q", "-r"], (0, "")),  # nothing to write, nothing lost
+    (["-p", "nothing like it", "-r"], (0, "")),
+])
+def test_output_lost_to_a_full_disk_is_a_failure(folder, args, expected):
+    before = snapshot(folder)
+    assert into_full_disk(*args, *([] if "--version" in args or "--help" in args else [folder])) == expected
+    assert snapshot(folder) == before
+
+
+def test_a_batch_whose_list_is_lost_is_still_done_and_undone(folder):
+    before = snapshot(folder)
+    assert into_full_disk("-r", "--apply", folder) == (
+        1, NO_ROOM + "; the batch was carried out (reshape --history lists it)\n")
+    assert snapshot(folder) == moved(before, dict(SORTED))
+    assert into_full_disk("--history") == (1, NO_ROOM + "\n")
+    assert into_full_disk("--undo", folder) == (1, NO_ROOM + "; the undo was carried out\n")
+    assert snapshot(folder) == before
+
+
 def test_json_and_null_do_not_go_together(folder):
     assert reshape("--json", "-0", folder) == (
         2, "", "reshape: --json and --null do not go together (see reshape --help)\n")
@@ -95,7 +132,8 @@ def test_help_fits_80_columns_and_tells_the_statuses_and_journals():
     code, out, _ = reshape("--help")
     assert code == 0
     assert max(len(line) for line in out.splitlines()) <= 80
-    assert re.search(r"0 when .* 1 when .* 2 for bad usage, 130 or 143 when SIGINT or SIGTERM", " ".join(out.split()))
+    assert re.search(r"0 when .* 1 when .* the output could not be written, 2 for bad usage, 130 or 143 when"
+                     r" SIGINT or SIGTERM", " ".join(out.split()))
     assert "$XDG_STATE_HOME/reshape (~/.local/state/reshape)" in out
 
 
