@@ -144,7 +144,14 @@ Options parse_options(int argc, char** argv) {
             case 'h': std::cout << USAGE; std::exit(with_output_checked(0));
             case VERSION: std::cout << "reshape " RESHAPE_VERSION "\n"; std::exit(with_output_checked(0));
             case ':': usage_error("option " + option_text(argv[optind - 1]) + " needs a value");
-            default: usage_error("unknown option " + (optopt ? std::string("-") + char(optopt) : argv[optind - 1]));
+            default: {
+                // getopt gives a short option's letter; for a long one it
+                // knows, given a value, the option's own code, which is no letter.
+                const std::string given = argv[optind - 1];
+                const bool is_long = given.rfind("--", 0) == 0;
+                if (is_long && optopt) usage_error("option " + option_text(given) + " takes no value");
+                usage_error("unknown option " + (is_long || !optopt ? given : std::string("-") + char(optopt)));
+            }
         }
     }
     std::vector<std::string> actions;

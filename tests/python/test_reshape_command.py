@@ -239,6 +239,9 @@ def test_parts_keep_their_spelling(tmp_path, monkeypatch):
     (["-Zr", "."], "unknown option -Z"),
     (["-dash", "."], "unknown option -a"),
     (["--source=a", "--bogus=1", "."], "unknown option --bogus=1"),
+    (["--apply=1", "."], "option --apply takes no value"),
+    (["--recursive=yes", "."], "option --recursive takes no value"),
+    (["--quiet=", "."], "option --quiet takes no value"),
 ])
 def test_unknown_options_are_named(args, message):
     code, out, err = reshape(*args)
