@@ -162,7 +162,9 @@ class Config:
         os.makedirs(folder, exist_ok=True)
         fd, temporary = tempfile.mkstemp(prefix=".", suffix=".tmp", dir=folder)
         try:
-            with os.fdopen(fd, "w", encoding="utf-8") as handle:
+            # A folder whose name is not UTF-8 holds lone surrogates: they
+            # are written as JSON escapes (\udcff), which read back exactly.
+            with os.fdopen(fd, "w", encoding="utf-8", errors="backslashreplace") as handle:
                 json.dump(data, handle, indent=2, ensure_ascii=False)
                 handle.write("\n")
                 handle.flush()

@@ -26,7 +26,7 @@ class SettingsReport:
         """Saves `cfg`; a failure is told rather than raised."""
         try:
             cfg.save()
-        except OSError as error:
+        except (OSError, ValueError) as error:  # a value JSON cannot hold is no reason to stop
             print(f"reshaper: the settings could not be saved: {error}", file=sys.stderr)
             self._once(f"The settings could not be saved, and will not be kept "
                        f"after this session: {error}")

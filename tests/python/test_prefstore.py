@@ -43,6 +43,14 @@ def test_settings_are_attributes_and_survive_a_save(folder):
     assert sorted(os.listdir(folder / "tool")) == ["settings.json"]  # no temporary file left
 
 
+@pytest.mark.parametrize("location", [os.fsdecode(b"/data/lib\xff"), "/data/L'\u00e9t\u00e9", "/a\\udcff b"])
+def test_any_folder_name_survives_a_save(folder, location):
+    cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")
+    cfg.location = location
+    cfg.save()
+    assert prefstore.Config(DEFAULTS, cfgfile="tool.json").location == location
+
+
 def test_file_values_are_merged_with_defaults(folder):
     (folder / "tool.json").write_text(json.dumps({"location": "/data", "extra": 1}))
     cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")

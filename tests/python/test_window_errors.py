@@ -2,6 +2,7 @@
 with the settings file, exceptions in handlers, a folder that is not
 there."""
 
+import json
 import os
 
 import pytest
@@ -105,6 +106,37 @@ def test_unwritable_settings_are_told_once_and_the_window_goes_on(window, tmp_pa
     wx.SafeYield()
     assert not frame
     assert "the settings could not be saved" in capsys.readouterr().err
+
+
+def test_a_folder_whose_name_is_not_utf8_is_kept_and_the_window_closes(window, tmp_path):
+    folder = tmp_path / os.fsdecode(b"lib\xff")
+    make(folder, ["Lee - Notes.txt"])
+    frame = open_on(window, folder)
+    wx.SafeYield()
+    assert FakeMessageDialog.shown() == [] and len(fileitem.nodes) == 1
+    settings_file = frame.cfg.filename
+    frame.Close()
+    wx.SafeYield()
+    assert not frame
+    assert FakeMessageDialog.shown() == []
+    with open(settings_file, encoding="utf-8") as stored:
+        assert json.load(stored)["location"] == str(folder)
+
+
+def test_settings_that_cannot_be_saved_never_keep_the_window_open(window, tmp_path, monkeypatch):
+    make(tmp_path / "library", ["Lee - Notes.txt"])
+    frame = open_on(window, tmp_path / "library")
+    wx.SafeYield()
+
+    def unsaveable(cfg):
+        raise ValueError("a value the file cannot hold")
+    monkeypatch.setattr(type(frame.cfg), "save", unsaveable)
+    frame.Close()
+    wx.SafeYield()
+    assert not frame
+    assert [d["message"] for d in FakeMessageDialog.shown()] == [
+        "The settings could not be saved, and will not be kept after this session: "
+        "a value the file cannot hold"]
 
 
 def test_damaged_settings_are_told_and_kept_aside(window, tmp_path):
