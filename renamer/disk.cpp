@@ -40,11 +40,13 @@ Folder::~Folder() {
     if (fd_ >= 0) close(fd_);
 }
 
-Folder open_folder(const std::string& base, const std::string& relative, std::string& reason) {
+Folder open_folder(const std::string& base, const std::string& relative, std::string& reason, int* error) {
     constexpr int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
     Folder folder(::open(base.c_str(), flags));
     if (!folder.open()) {
-        reason = "the folder " + base + " cannot be opened: " + std::strerror(errno);
+        const int failure = errno;
+        if (error) *error = failure;
+        reason = "the folder " + base + " cannot be opened: " + std::strerror(failure);
         return Folder();
     }
     std::size_t start = 0;
@@ -54,13 +56,14 @@ Folder open_folder(const std::string& base, const std::string& relative, std::st
         const std::string component = relative.substr(start, end - start);
         Folder next(::openat(folder.fd(), component.c_str(), flags | O_NOFOLLOW));
         if (!next.open()) {
-            const int error = errno;
-            if (error == ELOOP || error == ENOTDIR)
+            const int failure = errno;
+            if (error) *error = failure;
+            if (failure == ELOOP || failure == ENOTDIR)
                 reason = "the path goes through " + component + ", which is not a folder";
-            else if (error == ENOENT)
+            else if (failure == ENOENT)
                 reason = "the folder " + relative.substr(0, end) + " no longer exists";
             else
-                reason = "the folder " + relative.substr(0, end) + " cannot be opened: " + std::strerror(error);
+                reason = "the folder " + relative.substr(0, end) + " cannot be opened: " + std::strerror(failure);
             return Folder();
         }
         folder = std::move(next);
@@ -68,6 +71,8 @@ Folder open_folder(const std::string& base, const std::string& relative, std::st
     }
     return folder;
 }
+
+bool may_open_later(int error) { return error != ENOENT && error != ENOTDIR && error != ELOOP; }
 
 std::optional<Fingerprint> fingerprint(const Folder& folder, const char* name) {
     struct statx st;

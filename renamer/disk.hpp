@@ -58,8 +58,13 @@ private:
 
 // Opens `base`, then each component of `relative` ("" for the base itself)
 // without following links, so that paths longer than PATH_MAX work too. On
-// failure returns a closed folder and sets `reason`.
-Folder open_folder(const std::string& base, const std::string& relative, std::string& reason);
+// failure returns a closed folder and sets `reason`, and `error` when given.
+Folder open_folder(const std::string& base, const std::string& relative, std::string& reason,
+                   int* error = nullptr);
+
+// Whether a folder that could not be opened for `error` may open later (no
+// permission now, too many files open) rather than be gone for good.
+bool may_open_later(int error);
 
 // The entry `name` in `folder`, not following a link, or nothing.
 std::optional<Fingerprint> fingerprint(const Folder& folder, const char* name);

@@ -96,7 +96,8 @@ UndoPlan plan_undo(const std::string& root, const Journal& journal, const std::o
         const bool may_have_moved = e.logged || !journal.complete;
         const std::string dir = path_now(e.dir);
         std::string reason;
-        const Folder folder = open_folder(root, dir, reason);
+        int error = 0;
+        const Folder folder = open_folder(root, dir, reason, &error);
         const std::string at = folder.open() ? locate(folder, e.names, e.id, may_have_moved) : "";
         const std::string new_path = joined(dir, e.new_name);
         if (!at.empty() && at != e.old_name) now_of[journal.entries[i].path] = joined(dir, at);
@@ -105,9 +106,13 @@ UndoPlan plan_undo(const std::string& root, const Journal& journal, const std::o
             if (e.logged) plan.settled.push_back({new_path, e.old_name, Status::done, ""});
         } else if (!at.empty()) {
             plan.requests.push_back({joined(dir, at), e.old_name, e.id});
+        } else if (may_have_moved && folder.open()) {
+            plan.settled.push_back({new_path, e.old_name, Status::refused, new_path + " has changed since the batch"});
         } else if (may_have_moved) {
-            plan.settled.push_back({new_path, e.old_name, Status::refused,
-                                    folder.open() ? new_path + " has changed since the batch" : reason});
+            // A folder out of reach for now keeps the batch open for the next
+            // undo; one that is gone is a refusal for good.
+            plan.settled.push_back({new_path, e.old_name, may_open_later(error) ? Status::failed : Status::refused,
+                                    reason});
         }
     }
     return plan;

@@ -319,6 +319,37 @@ def test_an_unreadable_folder_is_named_and_fails_the_run():
         shutil.rmtree(top)
 
 
+@pytest.mark.skipif(os.geteuid() != 0 or not os.path.exists("/usr/bin/setpriv"),
+                    reason="closes a folder to another user, which needs root")
+def test_an_undo_kept_from_a_folder_for_now_can_be_made_later():
+    import shutil
+    import tempfile
+    top = tempfile.mkdtemp(prefix="closed-for-now-")
+    try:
+        os.chmod(top, 0o755)
+        make(os.path.join(top, "files"), ["b - a.txt", "sub/y - x.txt"])
+        os.makedirs(os.path.join(top, "state"))
+        subprocess.run(["chown", "-R", "nobody:nogroup", top], check=True)
+        files = os.path.join(top, "files")
+
+        def as_nobody(*args):
+            run = subprocess.run(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", RESHAPE,
+                                  *args, files], capture_output=True, text=True,
+                                 env={**os.environ, "XDG_STATE_HOME": os.path.join(top, "state")})
+            return run.returncode, run.stdout, run.stderr
+        before = snapshot(files)
+        assert as_nobody("-r", "--apply")[0] == 0
+        os.chmod(os.path.join(files, "sub"), 0o000)
+        assert as_nobody("--undo") == (
+            1, "a - b.txt\tb - a.txt\nsub/x - y.txt\ty - x.txt\tfailed: the folder sub cannot be opened: "
+               "Permission denied\n", "")
+        os.chmod(os.path.join(files, "sub"), 0o755)
+        assert as_nobody("--undo") == (0, "a - b.txt\tb - a.txt\nsub/x - y.txt\ty - x.txt\n", "")  # both back
+        assert snapshot(files) == before
+    finally:
+        shutil.rmtree(top)
+
+
 def test_a_journal_folder_that_is_a_file(folder, tmp_path):
     (tmp_path / "state").mkdir()
     (tmp_path / "state" / "reshape").write_text("in the way")
