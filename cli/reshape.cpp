@@ -59,9 +59,9 @@ const char* const USAGE =
     "      --version         show the version\n"
     "\n"
     "Exit status: 0 when every rename was (or could be) done, 1 when any was\n"
-    "refused or failed, a folder could not be read, there was nothing to undo or\n"
-    "the output could not be written, 2 for bad usage, 130 or 143 when SIGINT or\n"
-    "SIGTERM stopped a batch.\n"
+    "refused or failed, a folder or journal could not be read, there was nothing\n"
+    "to undo or the output could not be written, 2 for bad usage, 130 or 143 when\n"
+    "SIGINT or SIGTERM stopped a batch.\n"
     "Journals: $XDG_STATE_HOME/reshape (~/.local/state/reshape). See man reshape.\n";
 
 // What went on all the same when the output could not be written.
@@ -384,19 +384,24 @@ int finish(bool fine, const char* what) {
     return fine ? 0 : 1;
 }
 
-// The folder of batch `sequence`, from its journal; "" when there is none.
-std::string folder_of_batch(std::uint64_t sequence) {
-    for (const renamer::BatchRecord& b : renamer::history(renamer::default_journal_folder(), "").batches)
+// The folder of batch `sequence`, from its journal; "" when there is none,
+// with `problem` set when its journal cannot be read.
+std::string folder_of_batch(std::uint64_t sequence, std::string& problem) {
+    const renamer::History found = renamer::history(renamer::default_journal_folder(), "");
+    for (const renamer::BatchRecord& b : found.batches)
         if (b.sequence == sequence) return b.base;
+    for (const renamer::JournalStore::Unreadable& u : found.unreadable)
+        if (u.sequence == sequence) problem = u.problem + ": batch " + std::to_string(sequence) + " cannot be undone";
     return "";
 }
 
 int run_undo(const Options& o) {
     renamer::UndoChoice choice;
     choice.sequence = o.batch;
-    const std::string folder = o.folder.empty() ? folder_of_batch(*o.batch) : o.folder;
+    std::string problem = "there is no batch " + std::to_string(*o.batch);
+    const std::string folder = o.folder.empty() ? folder_of_batch(*o.batch, problem) : o.folder;
     if (folder.empty()) {
-        std::cerr << "reshape: there is no batch " << *o.batch << "\n";
+        std::cerr << "reshape: " << problem << "\n";
         return 1;
     }
     const renamer::Hooks hooks = batch_hooks();
@@ -423,7 +428,10 @@ int run_history(const Options& o) {
         return 1;
     }
     if (!o.quiet) cli::write_history(std::cout, found.batches, o.json ? cli::Format::json : o.null ? cli::Format::null : cli::Format::lines);
-    return 0;
+    std::cout.flush();  // the list first, then what is missing from it
+    for (const renamer::JournalStore::Unreadable& u : found.unreadable)
+        std::cerr << "reshape: " << u.problem << "; its batch is not listed\n";
+    return found.unreadable.empty() ? 0 : 1;
 }
 
 // Journals of finished batches go after 90 days, beyond the newest 200.

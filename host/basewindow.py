@@ -326,7 +326,8 @@ class Basewindow(wx.Frame):
         self.guard.when_idle(self._show_history)
 
     def _show_history(self):
-        dialog = HistoryDialog(self, self._location(), renamer.history, self.take_back)
+        dialog = HistoryDialog(self, self._location(), renamer.history, self.take_back,
+                               renamer.unreadable_journals)
         try:
             dialog.ShowModal()
         finally:

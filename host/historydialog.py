@@ -56,12 +56,15 @@ def selected_rows(listed):
 
 class HistoryDialog(wx.Dialog):
     """`history(folder or None)` gives the batches; `take_back(folder,
-    batch, only, parent)` undoes one (only: old paths, or None for all)."""
+    batch, only, parent)` undoes one (only: old paths, or None for all);
+    `unreadable(folder or None)` tells of the journals that could not be
+    read, whose batches are missing from the list."""
 
-    def __init__(self, parent, folder, history, take_back):
+    def __init__(self, parent, folder, history, take_back, unreadable=lambda folder: []):
         super().__init__(parent, title="History of renames",
                          style=wx.DEFAULT_DIALOG_STYLE | wx.RESIZE_BORDER)
         self.folder, self.history, self.take_back = folder, history, take_back
+        self.unreadable = unreadable
         self.batches = []
         self.entries = []  # the chosen batch's (old path, new name), by old path
         sizer = wx.BoxSizer(wx.VERTICAL)
@@ -69,6 +72,9 @@ class HistoryDialog(wx.Dialog):
         self.every_folder.Bind(wx.EVT_CHECKBOX, lambda event: self.reload())
         self.heading = wx.StaticText(self, label="")
         sizer.Add(self.heading, 0, wx.ALL, 10)
+        self.missing = wx.StaticText(self, label="")
+        self.missing.SetForegroundColour(wx.Colour(0xA0, 0x10, 0x10))
+        sizer.Add(self.missing, 0, wx.LEFT | wx.RIGHT | wx.BOTTOM, 10)
         sizer.Add(self.every_folder, 0, wx.LEFT | wx.RIGHT, 10)
         self.batch_list = make_list(self, BATCH_COLUMNS, wx.LC_SINGLE_SEL)
         self.batch_list.SetMinSize((740, 180))
@@ -107,6 +113,12 @@ class HistoryDialog(wx.Dialog):
         self.heading.SetLabel(readable("Batches renamed in " + ("every folder" if every else self.folder)
                                        + ", newest first:"))
         self.batches = self.history(None if every else self.folder)
+        missing = [readable(problem) + "; its batch is not listed." for problem in self.unreadable(
+            None if every else self.folder)]
+        self.missing.SetLabel("\n".join(text[:1].upper() + text[1:] for text in missing))
+        self.missing.Wrap(self.batch_list.GetMinSize().width)
+        self.missing.Show(bool(missing))
+        self.Layout()
         fill(self.batch_list, [batch_cells(batch) for batch in self.batches])
         wanted = [i for i, batch in enumerate(self.batches)
                   if keep and (batch["folder"], batch["batch"]) == keep]

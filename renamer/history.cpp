@@ -34,7 +34,8 @@ History history(const std::string& journal_folder, const std::string& base) {
     if (!store) return out;
     const std::string root = base.empty() ? "" : real_path(base);
     if (!base.empty() && root.empty()) return out;
-    for (JournalStore::Stored& stored : base.empty() ? store->all_journals() : store->journals_of(root))
+    for (JournalStore::Stored& stored : base.empty() ? store->all_journals(&out.unreadable)
+                                                     : store->journals_of(root, &out.unreadable))
         out.batches.push_back(record_of(std::move(stored.journal)));
     return out;
 }

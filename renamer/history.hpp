@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "renamer/journal.hpp"
+#include "renamer/store.hpp"
 
 namespace renamer {
 
@@ -24,6 +25,7 @@ struct BatchRecord {
 struct History {
     std::string problem;  // the journal folder cannot be used
     std::vector<BatchRecord> batches;  // newest first
+    std::vector<JournalStore::Unreadable> unreadable;  // journals that cannot be read or trusted, newest first
 };
 
 // The batches of the folder `base` ("" for every folder).

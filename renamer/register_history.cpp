@@ -44,6 +44,22 @@ void register_history(py::module_& m) {
         "sequence number), time, folder, renames, done, state ('done', 'cut short', 'undone' or\n"
         "'partly undone') and entries ((old path, new name) pairs).");
     m.def(
+        "unreadable_journals",
+        [](py::object base) {
+            const std::string folder = base.is_none() ? "" : fs_bytes(base, "unreadable_journals", "base");
+            renamer::History found;
+            {
+                py::gil_scoped_release unlocked;  // disk work only
+                found = renamer::history(journal_folder(), folder);
+            }
+            py::list out;
+            for (const renamer::JournalStore::Unreadable& u : found.unreadable) out.append(fs_text(u.problem));
+            return out;
+        },
+        py::arg("base") = py::none(),
+        "What is wrong with each journal of the folder (of every folder when None) that cannot be read\n"
+        "or trusted, newest first: history() does not list their batches.");
+    m.def(
         "prune",
         [](double max_age_days, std::size_t keep) {
             const auto now = std::chrono::duration_cast<std::chrono::seconds>(

@@ -155,16 +155,30 @@ std::string JournalStore::create(Journal& journal, std::string& reason) {
     return name;
 }
 
-std::optional<std::string> JournalStore::read_trusted(const std::string& name) const {
+std::optional<std::string> JournalStore::read_trusted(const std::string& name, std::string& why) const {
     const int fd = ::openat(folder_.fd(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+    if (fd < 0) {
+        why = std::string("cannot be opened: ") + std::strerror(errno);
+        return std::nullopt;
+    }
     struct stat st;
     std::string text;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() && !(st.st_mode & 022)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        why = "is not a file";
+    } else if (st.st_uid != geteuid()) {
+        why = "belongs to another user";
+    } else if (st.st_mode & 022) {
+        why = "may be written by other users";
+    } else {
         char buffer[65536];
         ssize_t n;
         while ((n = ::read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(n));
-        if (n < 0) text.clear();
+        if (n < 0) {
+            why = std::string("cannot be read: ") + std::strerror(errno);
+            text.clear();
+        } else if (text.empty()) {
+            why = "is empty";
+        }
     }
     close(fd);
     if (text.empty()) return std::nullopt;
@@ -172,7 +186,8 @@ std::optional<std::string> JournalStore::read_trusted(const std::string& name) c
 }
 
 std::vector<JournalStore::Stored> JournalStore::journals_where(
-    const std::function<bool(const std::string& key)>& wanted, const std::string* base) const {
+    const std::function<bool(const std::string& key)>& wanted, const std::string* base,
+    std::vector<Unreadable>* unreadable) const {
     std::vector<std::pair<std::uint64_t, std::string>> found;
     std::uint64_t sequence;
     std::string key;
@@ -181,22 +196,27 @@ std::vector<JournalStore::Stored> JournalStore::journals_where(
     std::sort(found.rbegin(), found.rend());
     std::vector<Stored> out;
     for (const auto& [number, name] : found) {
-        const std::optional<std::string> text = read_trusted(name);
+        std::string why;
+        const std::optional<std::string> text = read_trusted(name, why);
         std::optional<Journal> journal = text ? parse(*text) : std::nullopt;
-        if (journal && journal->sequence == number && folder_key(journal->base) == key_of(name) &&
-            (!base || journal->base == *base))
+        const bool whole = journal && journal->sequence == number && folder_key(journal->base) == key_of(name);
+        if (whole && (!base || journal->base == *base)) {
             out.push_back({name, std::move(*journal)});
+        } else if (!whole && unreadable) {  // a whole journal of another folder is simply not ours
+            unreadable->push_back({number, "the journal " + path_ + "/" + name + " " + (text ? "is damaged" : why)});
+        }
     }
     return out;
 }
 
-std::vector<JournalStore::Stored> JournalStore::journals_of(const std::string& base) const {
+std::vector<JournalStore::Stored> JournalStore::journals_of(const std::string& base,
+                                                            std::vector<Unreadable>* unreadable) const {
     const std::string wanted = folder_key(base);
-    return journals_where([&](const std::string& key) { return key == wanted; }, &base);
+    return journals_where([&](const std::string& key) { return key == wanted; }, &base, unreadable);
 }
 
-std::vector<JournalStore::Stored> JournalStore::all_journals() const {
-    return journals_where([](const std::string&) { return true; }, nullptr);
+std::vector<JournalStore::Stored> JournalStore::all_journals(std::vector<Unreadable>* unreadable) const {
+    return journals_where([](const std::string&) { return true; }, nullptr, unreadable);
 }
 
 bool JournalStore::remove(const std::string& name) { return unlinkat(folder_.fd(), name.c_str(), 0) == 0; }

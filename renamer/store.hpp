@@ -39,15 +39,21 @@ public:
     // `reason` set. Call with the lock taken.
     std::string create(Journal& journal, std::string& reason);
 
-    // The trusted, well-formed journals of the folder `base`, newest first.
+    // The trusted, well-formed journals of the folder `base`, newest first;
+    // those named for it that cannot be read or trusted go to `unreadable`
+    // (when given), newest first, never passed over in silence.
     struct Stored {
         std::string name;
         Journal journal;
     };
-    std::vector<Stored> journals_of(const std::string& base) const;
+    struct Unreadable {
+        std::uint64_t sequence = 0;
+        std::string problem;  // "the journal <path> <why>"
+    };
+    std::vector<Stored> journals_of(const std::string& base, std::vector<Unreadable>* unreadable = nullptr) const;
 
     // Every trusted, well-formed journal, newest first.
-    std::vector<Stored> all_journals() const;
+    std::vector<Stored> all_journals(std::vector<Unreadable>* unreadable = nullptr) const;
 
     // Removes the journal `name`. Call with the lock taken.
     bool remove(const std::string& name);
@@ -56,8 +62,9 @@ private:
     JournalStore(std::string path, Folder folder) : path_(std::move(path)), folder_(std::move(folder)) {}
     std::vector<std::string> names() const;
     std::vector<Stored> journals_where(const std::function<bool(const std::string& key)>& wanted,
-                                       const std::string* base) const;
-    std::optional<std::string> read_trusted(const std::string& name) const;
+                                       const std::string* base, std::vector<Unreadable>* unreadable) const;
+    // The text of journal `name`, or nothing with `why` set.
+    std::optional<std::string> read_trusted(const std::string& name, std::string& why) const;
 
     std::string path_;
     Folder folder_;

@@ -144,10 +144,18 @@ struct Target {
 
 // The batch to take back: the newest of `root` with something to take
 // back (batches that changed nothing are passed over and, with `settle`,
-// marked undone), or the chosen one.
+// marked undone), or the chosen one. A batch whose journal cannot be read
+// may have moved the very entries an earlier batch would move back: no
+// batch before it is taken back in its stead.
 std::optional<Target> find_target(const JournalStore& store, const std::string& root, const UndoChoice& choice,
                                   bool settle, std::string& problem) {
-    for (JournalStore::Stored& stored : store.journals_of(root)) {
+    std::vector<JournalStore::Unreadable> unreadable;  // newest first
+    std::vector<JournalStore::Stored> journals = store.journals_of(root, &unreadable);
+    const auto cannot_go_past = [&](const JournalStore::Unreadable& u) {
+        problem = u.problem + ", so no batch before it is undone (move it away to go on)";
+        return std::nullopt;
+    };
+    for (JournalStore::Stored& stored : journals) {
         if (choice.sequence) {
             if (stored.journal.sequence != *choice.sequence) continue;
             if (stored.journal.undone) {
@@ -157,12 +165,23 @@ std::optional<Target> find_target(const JournalStore& store, const std::string& 
             UndoPlan plan = plan_undo(root, stored.journal, choice.only);
             return Target{stored.name, std::move(stored.journal), std::move(plan)};
         }
+        if (!unreadable.empty() && stored.journal.sequence < unreadable.front().sequence)
+            return cannot_go_past(unreadable.front());
         if (stored.journal.undone || !stored.journal.changed_something()) continue;
         UndoPlan plan = plan_undo(root, stored.journal, choice.only);
         if (!plan.empty()) return Target{stored.name, std::move(stored.journal), std::move(plan)};
         if (settle) AppendFile(store.folder(), stored.name).append(undone_line(0));
     }
-    if (choice.sequence) problem = "there is no batch " + std::to_string(*choice.sequence) + " of " + root;
+    if (choice.sequence) {
+        for (const JournalStore::Unreadable& u : unreadable)
+            if (u.sequence == *choice.sequence) {
+                problem = u.problem + ": batch " + std::to_string(u.sequence) + " cannot be undone";
+                return std::nullopt;
+            }
+        problem = "there is no batch " + std::to_string(*choice.sequence) + " of " + root;
+    } else if (!unreadable.empty()) {
+        return cannot_go_past(unreadable.front());
+    }
     return std::nullopt;
 }
 

@@ -385,6 +385,35 @@ def test_history_and_undo_of_a_chosen_batch(folder):
     assert reshape("--undo", "9") == (1, "", "reshape: there is no batch 9\n")
 
 
+def damage_a_step(text):
+    return text.replace("step\t0\t0", "step\tX\t0", 1)
+
+
+@pytest.mark.parametrize("spoil, why", [
+    (lambda path: path.write_text(damage_a_step(path.read_text())), "is damaged"),
+    (lambda path: path.write_text(""), "is empty"),
+    (lambda path: path.chmod(0o664), "may be written by other users"),
+    (lambda path: (path.unlink(), path.mkdir()), "is not a file"),
+])
+def test_a_journal_that_cannot_be_read_is_named_and_nothing_before_it_is_undone(folder, tmp_path, spoil, why):
+    before = snapshot(folder)
+    assert reshape("--apply", "-p", "Lee*", folder)[0] == 0
+    assert reshape("--apply", "-r", "-p", "Doe*", folder)[0] == 0
+    after = snapshot(folder)
+    second = next((tmp_path / "state" / "reshape").glob("000000000002-*.journal"))
+    spoil(second)
+    said = f"the journal {second} {why}"
+    code, out, err = reshape("--history", folder)
+    assert (code, [line[0] for line in lines(out)], err) == (
+        1, ["1"], f"reshape: {said}; its batch is not listed\n")
+    assert reshape("--undo", folder) == (
+        1, "", f"reshape: {said}, so no batch before it is undone (move it away to go on)\n")
+    assert reshape("--undo", "2") == (1, "", f"reshape: {said}: batch 2 cannot be undone\n")
+    assert snapshot(folder) == after
+    assert reshape("--undo", "1")[0] == 0  # chosen by its number, as the user asks
+    assert snapshot(folder) == moved(before, {"sub/Doe - Plan.md": "Plan - Doe.md"})
+
+
 @pytest.mark.parametrize("args, message", [
     (["--undo", "--history", "."], "--undo and --history do not go together"),
     (["--history", "a", "b"], "only one FOLDER is taken"),

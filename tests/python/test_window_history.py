@@ -3,6 +3,7 @@ on show or for every folder; a batch's renames; undo of a whole batch or of
 some of its files, listed first like Undo and done only on OK, and the
 tree read again afterwards."""
 
+import os
 import re
 
 import pytest
@@ -190,13 +191,38 @@ def test_names_that_are_not_utf8_are_shown_readably(window, tmp_path):
         made.Destroy()
 
 
+def test_a_journal_that_cannot_be_read_is_told_above_the_list(batches):
+    frame, library = batches[:2]
+    journals = sorted(os.listdir(renamer.journal_folder()))
+    third = os.path.join(renamer.journal_folder(), journals[-1])
+    with open(third) as journal:
+        text = journal.read()
+    with open(third, "w") as journal:
+        journal.write(text.replace("sequence\t3", "sequence\tX"))
+    made = HistoryDialog(frame, str(library), renamer.history, frame.take_back, renamer.unreadable_journals)
+    try:
+        said = f"The journal {third} is damaged; its batch is not listed."
+        assert (made.missing.IsShown(), made.missing.GetLabel().replace("\n", " ")) == (True, said)
+        assert [row[0] for row in batch_rows(made)] == ["1"]
+        made.every_folder.SetValue(True)
+        made.reload()
+        assert (made.missing.GetLabel().replace("\n", " "), [row[0] for row in batch_rows(made)]) == (
+            said, ["2", "1"])
+        os.unlink(third)
+        made.reload()
+        assert (made.missing.IsShown(), made.missing.GetLabel()) == (False, "")
+    finally:
+        made.Destroy()
+        wx.SafeYield()
+
+
 def test_the_menu_opens_the_history_of_the_folder_on_show(batches):
     frame, library = batches[:2]
     item = frame.menu_items["History..."]
     assert item.GetItemLabel().endswith("\tCtrl+H")
     wx.PostEvent(frame, wx.CommandEvent(wx.wxEVT_MENU, item.GetId()))
     wx.SafeYield()
-    assert ShownHistory.shown() == [(str(library), renamer.history, frame.take_back)]
+    assert ShownHistory.shown() == [(str(library), renamer.history, frame.take_back, renamer.unreadable_journals)]
 
 
 def test_history_waits_for_a_running_build(batches):
