@@ -44,6 +44,16 @@ def confirmed(dialog):
         dialog.Destroy()
 
 
+def window_size(stored):
+    """The window size kept in the settings, or None when what is kept there
+    is not two whole numbers of pixels a window can have."""
+    if not (isinstance(stored, list) and len(stored) == 2):
+        return None
+    if not all(type(side) is int and 100 <= side <= 100000 for side in stored):
+        return None
+    return wx.Size(*stored)
+
+
 class Basewindow(wx.Frame):
     def __init__(self, parent, title, choicespanel, transformclass, size):
         super().__init__(parent, title=title, size=size)
@@ -55,9 +65,9 @@ class Basewindow(wx.Frame):
         limits = journallimits.read(self.cfg)  # its problems are told with the file's
         self.settings.loaded(self.cfg)
         journallimits.prune(limits, self._tell_later)
-        stored_size = getattr(self.cfg, "window_size", None)
-        if isinstance(stored_size, list) and len(stored_size) == 2:
-            self.SetSize(wx.Size(*stored_size))
+        stored_size = window_size(getattr(self.cfg, "window_size", None))
+        if stored_size:
+            self.SetSize(stored_size)
 
         self.CreateStatusBar(len(STATUS_WIDTHS))
         self.SetStatusWidths(STATUS_WIDTHS)

@@ -15,9 +15,11 @@ in `problems` for the window to show.
 Saving writes a temporary file beside the real one and renames it over,
 so the file on disk is always either the old settings or the new."""
 
+import errno
 import json
 import os
 import pwd
+import stat
 import sys
 import tempfile
 import time
@@ -101,7 +103,10 @@ class Config:
         if not os.path.lexists(self._path) and os.path.lexists(self._former):
             source = self._former
         try:
-            with open(source, encoding="utf-8") as handle:
+            # Not blocking: a pipe in the file's place must not hold up the start.
+            with open(os.open(source, os.O_RDONLY | os.O_NONBLOCK), encoding="utf-8") as handle:
+                if not stat.S_ISREG(os.fstat(handle.fileno()).st_mode):
+                    raise OSError(errno.EINVAL, "not a file")
                 stored = json.load(handle)
             if not isinstance(stored, dict):
                 raise ValueError("the file does not hold a mapping")
@@ -113,7 +118,7 @@ class Config:
             self._problem(f"the settings file {source} cannot be read "
                           f"({error.strerror or error}); using the defaults")
             return
-        except ValueError as error:
+        except (ValueError, RecursionError) as error:  # RecursionError: nested too deep to be settings
             self._set_aside(source, error)
             return
         section = stored.pop(SECTION, {})

@@ -1,5 +1,6 @@
 import json
 import os
+import stat
 
 import pytest
 
@@ -65,7 +66,7 @@ def test_unknown_setting_is_an_attribute_error(folder):
         cfg.nonexistent
 
 
-@pytest.mark.parametrize("content", ["{not json", "[1, 2]", "\xff\xfe"])
+@pytest.mark.parametrize("content", ["{not json", "[1, 2]", "\xff\xfe", "[" * 100000])
 def test_damaged_file_is_kept_and_defaults_are_used(stored, capsys, content):
     path = stored
     path.write_bytes(content.encode("latin-1"))
@@ -123,16 +124,27 @@ def test_problems_the_window_shows(folder, content, told):
     assert all(part in cfg.problems[0] for part in told) if told else True
 
 
-def test_a_settings_file_that_cannot_be_read_is_never_overwritten(folder):
-    (folder / "tool.json").mkdir()  # there, but no file to read
-    (folder / "tool.json" / "inside").write_text("kept")
+def a_folder(path):
+    path.mkdir()
+    (path / "inside").write_text("kept")
+    return lambda: (path / "inside").read_text() == "kept"
+
+
+def a_pipe(path):  # nobody writes to it: reading would wait for ever
+    os.mkfifo(path)
+    return lambda: stat.S_ISFIFO(os.lstat(path).st_mode)
+
+
+@pytest.mark.parametrize("put_there", [a_folder, a_pipe])
+def test_a_settings_file_that_cannot_be_read_is_never_overwritten(folder, put_there):
+    still_there = put_there(folder / "tool.json")  # there, but no file to read
     cfg = prefstore.Config(DEFAULTS, cfgfile="tool.json")
     assert cfg.location == "~"
     assert len(cfg.problems) == 1 and "cannot be read" in cfg.problems[0]
     with pytest.raises(PermissionError):
         cfg.save()
     assert sorted(os.listdir(folder)) == ["tool.json"]
-    assert (folder / "tool.json" / "inside").read_text() == "kept"
+    assert still_there()
 
 
 def test_a_settings_folder_under_a_file_gives_the_defaults(tmp_path, monkeypatch):

@@ -139,6 +139,17 @@ def test_settings_that_cannot_be_saved_never_keep_the_window_open(window, tmp_pa
         "a value the file cannot hold"]
 
 
+@pytest.mark.parametrize("stored", [[800.5, 600], ["a", "b"], [True, 600], [0, 0], [10 ** 9, 600], [800]])
+def test_a_stored_window_size_that_is_no_size_gives_the_usual_one(window, tmp_path, stored):
+    usual = window().GetSize()
+    (tmp_path / "config" / "tool").mkdir(parents=True, exist_ok=True)
+    (tmp_path / "config" / "tool" / "settings.json").write_text(json.dumps({"window_size": stored}))
+    frame = window()
+    wx.SafeYield()
+    assert frame.GetSize() == usual
+    assert frame.cfg.window_size == stored  # kept as it is until the window saves its own
+
+
 def test_damaged_settings_are_told_and_kept_aside(window, tmp_path):
     (tmp_path / "config").mkdir()
     (tmp_path / "config" / "tool.json").write_text("{not json")
