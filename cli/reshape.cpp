@@ -385,9 +385,10 @@ int finish(bool fine, const char* what) {
 }
 
 // The folder of batch `sequence`, from its journal; "" when there is none,
-// with `problem` set when its journal cannot be read.
+// with `problem` set when the journals or its own cannot be read.
 std::string folder_of_batch(std::uint64_t sequence, std::string& problem) {
     const renamer::History found = renamer::history(renamer::default_journal_folder(), "");
+    if (!found.problem.empty()) problem = found.problem;
     for (const renamer::BatchRecord& b : found.batches)
         if (b.sequence == sequence) return b.base;
     for (const renamer::JournalStore::Unreadable& u : found.unreadable)

@@ -359,8 +359,9 @@ def test_a_journal_folder_that_is_a_file(folder, tmp_path):
     assert [json.loads(line)["reason"] for line in out.splitlines()] == [
         f"the journal folder {tmp_path}/state/reshape is not a folder"]
     assert snapshot(folder) == before
-    code, _, err = reshape("--undo", folder)
-    assert (code, err) == (1, f"reshape: the journal folder {tmp_path}/state/reshape is not a folder\n")
+    for undo in (["--undo", folder], ["--undo", "1"]):
+        code, _, err = reshape(*undo)
+        assert (code, err) == (1, f"reshape: the journal folder {tmp_path}/state/reshape is not a folder\n")
 
 
 def test_history_and_undo_of_a_chosen_batch(folder):
