@@ -208,6 +208,15 @@ cli::Progress progress_for(const Options& o) {
     return cli::Progress(&std::cerr);
 }
 
+// A journal that could not be written to its end is told after the
+// entries, with what was done all the same; false when there was one.
+bool told_of_journal(const std::string& problem, const char* all_the_same) {
+    if (problem.empty()) return true;
+    std::cout.flush();
+    std::cerr << "reshape: " << problem << "; " << all_the_same << "\n";
+    return false;
+}
+
 // The progress line is erased before anything else is printed.
 void print(cli::Output& output) {
     progress.finish();
@@ -419,7 +428,11 @@ int run_undo(const Options& o) {
     output.add(undone.entries);
     done_all_the_same = "; the undo was carried out";
     print(output);
-    return finish(all_fine(undone.entries), "the names listed as done are back, the others are as they were");
+    const bool journaled = told_of_journal(undone.journal_problem,
+                                           "the names listed as done are back, but the batch may be offered "
+                                           "for undo again");
+    return finish(all_fine(undone.entries) && journaled,
+                  "the names listed as done are back, the others are as they were");
 }
 
 int run_history(const Options& o) {
@@ -475,7 +488,9 @@ int run(int argc, char** argv) {
     add_skipped(output, all.skipped);
     done_all_the_same = "; the batch was carried out (reshape --history lists it)";
     print(output);
-    return finish(fine && !walk_failed,
+    const bool journaled = told_of_journal(batch.journal_problem(),
+                                           "the renames listed as done were carried out, and undo finds them");
+    return finish(fine && !walk_failed && journaled,
                   "the renames listed as done were carried out (reshape --undo takes them back)");
 }
 

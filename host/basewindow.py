@@ -325,6 +325,9 @@ class Basewindow(wx.Frame):
         results = plan.apply()
         self.refresh()  # the panes show the disk as it is now
         self._report("Renamed", results)
+        if plan.journal_problem:
+            self._tell(f"The renames reported done were carried out, and Undo finds them, but "
+                       f"{plan.journal_problem}.", wx.ICON_WARNING)
 
     def undo(self):
         self.guard.when_idle(lambda: self._take_back(self._location()))

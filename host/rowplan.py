@@ -25,3 +25,8 @@ class RowPlan:
     def apply(self):
         """Carries the plan out; every row's entry comes back, in order."""
         return self._plan.apply()
+
+    @property
+    def journal_problem(self):
+        """After `apply`: why the journal could not be written to its end, or ""."""
+        return self._plan.journal_problem

@@ -144,7 +144,17 @@ bool write_durably(const Folder& folder, const std::string& name, const std::str
 }
 
 AppendFile::AppendFile(const Folder& folder, const std::string& name)
-    : fd_(::openat(folder.fd(), name.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC)), failed_(fd_ < 0) {}
+    : fd_(::openat(folder.fd(), name.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC)) {
+    if (fd_ < 0) fail();
+}
+
+bool AppendFile::fail() {
+    if (!failed_) error_ = errno;
+    failed_ = true;
+    return false;
+}
+
+std::string AppendFile::failure() const { return failed_ ? std::strerror(error_) : ""; }
 
 AppendFile::~AppendFile() {
     write_out();
@@ -152,7 +162,7 @@ AppendFile::~AppendFile() {
 }
 
 bool AppendFile::write_out() {
-    if (!failed_ && !pending_.empty()) failed_ = !write_all(fd_, pending_);
+    if (!failed_ && !pending_.empty() && !write_all(fd_, pending_)) fail();
     pending_.clear();
     return !failed_;
 }
@@ -165,7 +175,7 @@ bool AppendFile::append(const std::string& line) {
     return pending_.size() < WRITE_FROM || write_out();
 }
 
-bool AppendFile::sync() { return write_out() && fsync(fd_) == 0; }
+bool AppendFile::sync() { return write_out() && (fsync(fd_) == 0 || fail()); }
 
 std::string real_path(const std::string& path) {
     char* resolved = realpath(path.c_str(), nullptr);

@@ -98,12 +98,16 @@ public:
     AppendFile& operator=(const AppendFile&) = delete;
     bool append(const std::string& line);  // false once anything failed
     bool sync();
+    // Why the first failure happened, as strerror tells it ("" while none has).
+    std::string failure() const;
 
 private:
     bool write_out();
+    bool fail();
 
     int fd_ = -1;
     bool failed_ = false;
+    int error_ = 0;
     std::string pending_;
 };
 

@@ -111,8 +111,9 @@ std::vector<Entry> Batch::apply(const Hooks& hooks) {
         if (!executor.log_failed()) return "";
         return "not carried out: the journal " + store->path() + "/" + name + " cannot be written to";
     });
-    log.append("complete");
-    log.sync();
+    if (!(log.append("complete") && log.sync()))
+        journal_problem_ = "the journal " + store->path() + "/" + name + " could not be written to its end (" +
+                           log.failure() + ")";
     return result;
 }
 

@@ -58,6 +58,11 @@ public:
     // back as done, refused or failed; a failed chain or cycle is rolled back.
     std::vector<Entry> apply(const Hooks& hooks = {});
 
+    // After apply(): why the journal could not be written to its end ("" when
+    // it was). The renames reported done were carried out all the same, and
+    // undo finds them as after a crash; but the user must hear of it.
+    const std::string& journal_problem() const { return journal_problem_; }
+
 private:
     PlanInput input(const std::vector<std::optional<Fingerprint>>* expected, Depth depth) const;
     // The verdicts of a preview that looks no further than the lent listing
@@ -73,11 +78,13 @@ private:
     std::vector<Request> requests_;
     mutable std::vector<std::optional<Fingerprint>> seen_;
     mutable std::optional<std::vector<Entry>> preview_;
+    std::string journal_problem_;
 };
 
 struct UndoResult {
     bool found = false;    // false: no batch of this folder is left to undo
     std::string problem;   // why undo could not even look (the journal folder)
+    std::string journal_problem;  // why the batch's journal could not be marked after the undo
     std::uint64_t sequence = 0;
     std::vector<Entry> entries;  // path: where the entry is now; new_name: the name it gets back
 };

@@ -24,6 +24,8 @@ public:
         return entries_of(result);
     }
 
+    py::str journal_problem() const { return fs_text(batch_.journal_problem()); }
+
 private:
     renamer::Batch batch_;
 };
@@ -35,7 +37,10 @@ void register_plan(py::module_& m) {
         .def_property_readonly("entries", &Plan::entries,
                                "Each pair as it would fare: status 'rename' or 'refused' with a reason")
         .def("apply", &Plan::apply,
-             "Carries the batch out; each pair comes back 'done', 'refused' or 'failed'");
+             "Carries the batch out; each pair comes back 'done', 'refused' or 'failed'")
+        .def_property_readonly("journal_problem", &Plan::journal_problem,
+                               "After apply: why the journal could not be written to its end, or ''. The\n"
+                               "renames that came back done were carried out all the same.");
     m.def(
         "plan",
         [](py::object base, py::object pairs) {

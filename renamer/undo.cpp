@@ -221,14 +221,19 @@ UndoResult undo_chosen(const std::string& base, const std::string& journal_folde
         const auto open = [chosen](const Entry& e) {
             return e.status == Status::failed || (e.status != Status::done && (chosen || is_parked(e.path)));
         };
+        std::string mark;
         if (std::none_of(result.entries.begin(), result.entries.end(), open) &&
             (!choice.only || nothing_left(root, target->journal))) {
             const auto kept = std::count_if(result.entries.begin(), result.entries.end(),
                                             [](const Entry& e) { return e.status != Status::done; });
-            AppendFile(store->folder(), target->name).append(undone_line(static_cast<std::size_t>(kept)));
+            mark = undone_line(static_cast<std::size_t>(kept));
         } else if (some_back) {
-            AppendFile(store->folder(), target->name).append(PARTLY_UNDONE);
+            mark = PARTLY_UNDONE;
         }
+        AppendFile journal(store->folder(), target->name);
+        if (!mark.empty() && !(journal.append(mark) && journal.sync()))
+            result.journal_problem = "the journal " + store->path() + "/" + target->name +
+                                     " could not be marked as undone (" + journal.failure() + ")";
     }
     return result;
 }

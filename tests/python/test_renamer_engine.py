@@ -1,4 +1,6 @@
 import os
+import resource
+import signal
 
 import pytest
 
@@ -300,3 +302,30 @@ def test_prune_keeps_what_it_must(base):
     assert renamer.prune() == 0
     assert renamer.prune(keep=1) == 1
     assert [b["batch"] for b in renamer.history()] == [2]
+
+
+def test_a_journal_that_cannot_be_written_to_its_end_is_the_plans_problem(base, journals):
+    make(base, ["Lee - Notes.txt"])
+    before = snapshot(base)
+    pair = [("Lee - Notes.txt", "Notes - Lee.txt")]
+    first = renamer.plan(str(base), pair)
+    first.apply()
+    assert first.journal_problem == ""
+    renamer.undo(str(base))
+    with open(next(journals.iterdir()), "rb") as journal:
+        text = journal.read()
+    planned = text.index(b"planned\n") + len(b"planned\n")
+    second = renamer.plan(str(base), pair)
+    # Files may grow to the plan and no further, as if the disk were full then.
+    saved_signal = signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    saved_limit = resource.getrlimit(resource.RLIMIT_FSIZE)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (planned, saved_limit[1]))
+    try:
+        entries = second.apply()
+    finally:
+        resource.setrlimit(resource.RLIMIT_FSIZE, saved_limit)
+        signal.signal(signal.SIGXFSZ, saved_signal)
+    assert statuses(entries) == [("Lee - Notes.txt", "done")]
+    assert second.journal_problem.startswith("the journal ") and second.journal_problem.endswith(
+        " could not be written to its end (File too large)")
+    assert snapshot(base) == moved(before, dict(pair))

@@ -1,5 +1,7 @@
 import json
 import os
+import resource
+import signal
 import subprocess
 
 import pytest
@@ -348,6 +350,43 @@ def test_an_undo_kept_from_a_folder_for_now_can_be_made_later():
         assert snapshot(files) == before
     finally:
         shutil.rmtree(top)
+
+
+def with_files_up_to(size):
+    """For a child process: a file may grow to `size` bytes and no further
+    (a write past it fails with EFBIG, as on a full disk)."""
+    def limit():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
+    return limit
+
+
+def limited(size, *args):
+    run = subprocess.run([RESHAPE, *map(str, args)], capture_output=True, text=True,
+                         preexec_fn=with_files_up_to(size))
+    return run.returncode, run.stdout, run.stderr
+
+
+def test_a_journal_that_cannot_be_written_to_its_end_is_told(folder, tmp_path):
+    before = snapshot(folder)
+    journals = tmp_path / "state" / "reshape"
+    # A first batch, taken back, gives the length of the plan: the second is
+    # the same but for its number, of the same width.
+    assert reshape("--apply", "-p", "Lee*", folder)[0] == 0
+    assert reshape("--undo", folder)[0] == 0
+    first = next(journals.glob("000000000001-*.journal")).read_bytes()
+    planned = first.index(b"planned\n") + len(b"planned\n")
+    code, out, err = limited(planned, "--apply", "-p", "Lee*", folder)
+    second = next(journals.glob("000000000002-*.journal"))
+    assert (code, out) == (1, "Lee - Notes.txt\tNotes - Lee.txt\n")
+    assert err == (f"reshape: the journal {second} could not be written to its end (File too large); "
+                   f"the renames listed as done were carried out, and undo finds them\n")
+    assert snapshot(folder) == moved(before, {"Lee - Notes.txt": "Notes - Lee.txt"})
+    code, out, err = limited(len(second.read_bytes()), "--undo", folder)
+    assert (code, out) == (1, "Notes - Lee.txt\tLee - Notes.txt\n")
+    assert err == (f"reshape: the journal {second} could not be marked as undone (File too large); "
+                   f"the names listed as done are back, but the batch may be offered for undo again\n")
+    assert snapshot(folder) == before
 
 
 def test_a_journal_folder_that_is_a_file(folder, tmp_path):
