@@ -6,6 +6,8 @@
 // every safety of a batch (no replacing, cycles through a temporary name,
 // units rolled back whole), and entries are matched by identity first.
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <map>
 
 #include "renamer/engine.hpp"
@@ -191,7 +193,15 @@ UndoResult undo_chosen(const std::string& base, const std::string& journal_folde
                        const Hooks* hooks) {
     UndoResult result;
     const std::string root = real_path(base);
-    if (root.empty()) return result;
+    if (root.empty()) {
+        // A batch chosen by its number names its folder: moved away or
+        // deleted since, most likely, and the user must hear which.
+        if (choice.sequence)
+            result.problem = "the folder " + base + (errno == ENOENT ? " no longer exists"
+                                                                     : " cannot be reached: " +
+                                                                           std::string(std::strerror(errno)));
+        return result;
+    }
     std::optional<JournalStore> store = JournalStore::open(journal_folder, result.problem);
     if (!store || (hooks && !store->lock(result.problem))) return result;
     result.problem.clear();

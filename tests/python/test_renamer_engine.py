@@ -329,3 +329,12 @@ def test_a_journal_that_cannot_be_written_to_its_end_is_the_plans_problem(base, 
     assert second.journal_problem.startswith("the journal ") and second.journal_problem.endswith(
         " could not be written to its end (File too large)")
     assert snapshot(base) == moved(before, dict(pair))
+
+
+def test_a_chosen_batch_whose_folder_is_gone_says_so(base, tmp_path):
+    make(base, ["Lee - Notes.txt"])
+    renamer.plan(str(base), [("Lee - Notes.txt", "Notes - Lee.txt")]).apply()
+    os.rename(base, tmp_path / "moved")
+    with pytest.raises(OSError, match=f"^the folder {base} no longer exists$"):
+        renamer.undo_preview(str(base), batch=1)
+    assert renamer.undo_preview(str(base)) is None  # the latest batch of no folder: nothing to undo

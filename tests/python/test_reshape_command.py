@@ -389,6 +389,15 @@ def test_a_journal_that_cannot_be_written_to_its_end_is_told(folder, tmp_path):
     assert snapshot(folder) == before
 
 
+def test_undo_of_a_batch_whose_folder_was_moved_says_so(folder, tmp_path):
+    assert reshape("--apply", "-p", "Lee*", folder)[0] == 0
+    elsewhere = tmp_path / "moved"
+    os.rename(folder, elsewhere)
+    before = snapshot(elsewhere)
+    assert reshape("--undo", "1") == (1, "", f"reshape: the folder {folder} no longer exists\n")
+    assert snapshot(elsewhere) == before
+
+
 def test_a_journal_folder_that_is_a_file(folder, tmp_path):
     (tmp_path / "state").mkdir()
     (tmp_path / "state" / "reshape").write_text("in the way")
