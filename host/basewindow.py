@@ -355,7 +355,9 @@ class Basewindow(wx.Frame):
         """Lists what undoing the batch (the latest when None) would restore
         and refuse, and restores on confirmation."""
         chosen = {} if batch is None else {"batch": batch, "only": only}
-        preview = renamer.undo_preview(location, **chosen)
+        preview = self._undo_or_tell(renamer.undo_preview, location, chosen)
+        if preview is False:
+            return
         if preview is None:
             self.show_progress("Nothing to undo in " + location)
             self._offer_undo()
@@ -363,12 +365,23 @@ class Basewindow(wx.Frame):
         title = "Undo last rename" if batch is None else f"Undo batch {batch}"
         if not confirmed(UndoDialog(parent or self, location, preview, title=title)):
             return
-        results = renamer.undo(location, **chosen)
+        results = self._undo_or_tell(renamer.undo, location, chosen)
+        if results is False:
+            return
         if results is None:
             self.show_progress("Nothing to undo in " + location)
             return
         self.refresh()
         self._report("Restored", results)
+
+    def _undo_or_tell(self, undo, location, chosen):
+        """What `undo` gives, or False once a journal or folder that keeps it
+        from starting is told in the engine's own words."""
+        try:
+            return undo(location, **chosen)
+        except OSError as error:
+            self._tell(f"Nothing was undone: {error}.", wx.ICON_ERROR)
+            return False
 
     def on_close(self, event):
         if self.guard.running and event.CanVeto():

@@ -165,16 +165,16 @@ def test_damaged_settings_are_told_and_kept_aside(window, tmp_path):
 def test_an_exception_in_a_handler_is_shown_and_logged(window, tmp_path, monkeypatch, capsys):
     frame = open_on(window, tmp_path)
 
-    def broken(base):
-        raise OSError("the journal folder is unreadable")
+    def broken(base):  # a fault of the program itself, not the engine's word about the disk
+        raise RuntimeError("the journal folder is unreadable")
     monkeypatch.setattr(renamer, "undo_preview", broken)
     item = frame.menu_items["Undo last rename"]
     wx.PostEvent(frame, wx.CommandEvent(wx.wxEVT_MENU, item.GetId()))
     wx.SafeYield()
     wx.SafeYield()
-    assert errors_shown() == ["Something went wrong:\n\nOSError: the journal folder is unreadable"]
+    assert errors_shown() == ["Something went wrong:\n\nRuntimeError: the journal folder is unreadable"]
     err = capsys.readouterr().err
-    assert "Traceback" in err and "OSError: the journal folder is unreadable" in err
+    assert "Traceback" in err and "RuntimeError: the journal folder is unreadable" in err
 
 
 def test_open_refuses_a_folder_that_does_not_exist(window, tmp_path):

@@ -2,6 +2,8 @@
 touches the disk; the disk's undo lists what it will restore and acts only
 on OK, and is offered only after a batch that changed something."""
 
+import os
+
 import pytest
 import wx
 
@@ -147,3 +149,16 @@ def test_undo_is_offered_only_after_a_batch_that_changed_something(window, tmp_p
         assert frame.GetStatusBar().GetStatusText() == f"Nothing to undo in {folder}"
     assert snapshot(folder) == before
     assert all(d["style"] & wx.ICON_ERROR == 0 for d in FakeMessageDialog.shown())
+
+
+def test_a_journal_that_cannot_be_read_is_told_in_plain_words(renamed):
+    frame, folder, before = renamed
+    after_batch = snapshot(folder)
+    journal = next(iter(os.scandir(renamer.journal_folder()))).path
+    os.chmod(journal, 0o664)
+    frame.undo()
+    assert ConfirmingUndo.listed() == []
+    assert [(d["message"], d["style"] & wx.ICON_ERROR) for d in FakeMessageDialog.shown()] == [
+        (f"Nothing was undone: the journal {journal} may be written by other users, so no batch "
+         f"before it is undone (move it away to go on).", wx.ICON_ERROR)]
+    assert snapshot(folder) == after_batch
