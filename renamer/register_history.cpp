@@ -22,18 +22,21 @@ py::dict record_of(const renamer::BatchRecord& r) {
     return d;
 }
 
+// The journals of the folder `base` (of every folder when None), read
+// without the GIL: disk work only.
+renamer::History history_of(py::object base, const char* function) {
+    const std::string folder = base.is_none() ? "" : fs_bytes(base, function, "base");
+    py::gil_scoped_release unlocked;
+    return renamer::history(journal_folder(), folder);
+}
+
 }  // namespace
 
 void register_history(py::module_& m) {
     m.def(
         "history",
         [](py::object base) {
-            const std::string folder = base.is_none() ? "" : fs_bytes(base, "history", "base");
-            renamer::History found;
-            {
-                py::gil_scoped_release unlocked;  // disk work only
-                found = renamer::history(journal_folder(), folder);
-            }
+            const renamer::History found = history_of(base, "history");
             if (!found.problem.empty()) raise_os_error(found.problem);
             py::list out;
             for (const renamer::BatchRecord& r : found.batches) out.append(record_of(r));
@@ -46,12 +49,7 @@ void register_history(py::module_& m) {
     m.def(
         "unreadable_journals",
         [](py::object base) {
-            const std::string folder = base.is_none() ? "" : fs_bytes(base, "unreadable_journals", "base");
-            renamer::History found;
-            {
-                py::gil_scoped_release unlocked;  // disk work only
-                found = renamer::history(journal_folder(), folder);
-            }
+            const renamer::History found = history_of(base, "unreadable_journals");
             py::list out;
             for (const renamer::JournalStore::Unreadable& u : found.unreadable) out.append(fs_text(u.problem));
             return out;

@@ -302,54 +302,54 @@ def test_paths_longer_than_path_max_are_renamed(tmp_path, monkeypatch):
     os.close(fd)
 
 
-@pytest.mark.skipif(os.geteuid() != 0 or not os.path.exists("/usr/bin/setpriv"),
-                    reason="reads the folder as another user, which needs root")
-def test_an_unreadable_folder_is_named_and_fails_the_run():
+def as_nobody(*args, env=None):
+    """The command run as the user nobody (by root, through setpriv)."""
+    run = subprocess.run(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", RESHAPE,
+                          *map(str, args)], capture_output=True, text=True, env={**os.environ, **(env or {})})
+    return run.returncode, run.stdout, run.stderr
+
+
+AS_NOBODY = pytest.mark.skipif(os.geteuid() != 0 or not os.path.exists("/usr/bin/setpriv"),
+                               reason="runs the command as another user, which needs root")
+
+
+@pytest.fixture
+def open_to_all():
+    """A folder other users may enter (the test's own folder is closed to them)."""
     import shutil
     import tempfile
-    top = tempfile.mkdtemp(prefix="unreadable-")
-    try:
-        os.chmod(top, 0o755)
-        make(top, ["Smith - Report.txt", "closed/Lee - Notes.txt"])
-        os.chmod(os.path.join(top, "closed"), 0o700)
-        run = subprocess.run(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                              RESHAPE, "-r", top], capture_output=True, text=True)
-        assert run.returncode == 1
-        assert run.stdout == "Smith - Report.txt\tReport - Smith.txt\n"
-        assert run.stderr == f"reshape: cannot read {top}/closed: Permission denied\n"
-    finally:
-        shutil.rmtree(top)
+    top = tempfile.mkdtemp(prefix="open-to-all-")
+    os.chmod(top, 0o755)
+    yield top
+    shutil.rmtree(top)
 
 
-@pytest.mark.skipif(os.geteuid() != 0 or not os.path.exists("/usr/bin/setpriv"),
-                    reason="closes a folder to another user, which needs root")
-def test_an_undo_kept_from_a_folder_for_now_can_be_made_later():
-    import shutil
-    import tempfile
-    top = tempfile.mkdtemp(prefix="closed-for-now-")
-    try:
-        os.chmod(top, 0o755)
-        make(os.path.join(top, "files"), ["b - a.txt", "sub/y - x.txt"])
-        os.makedirs(os.path.join(top, "state"))
-        subprocess.run(["chown", "-R", "nobody:nogroup", top], check=True)
-        files = os.path.join(top, "files")
+@AS_NOBODY
+def test_an_unreadable_folder_is_named_and_fails_the_run(open_to_all):
+    top = open_to_all
+    make(top, ["Smith - Report.txt", "closed/Lee - Notes.txt"])
+    os.chmod(os.path.join(top, "closed"), 0o700)
+    assert as_nobody("-r", top) == (1, "Smith - Report.txt\tReport - Smith.txt\n",
+                                    f"reshape: cannot read {top}/closed: Permission denied\n")
 
-        def as_nobody(*args):
-            run = subprocess.run(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", RESHAPE,
-                                  *args, files], capture_output=True, text=True,
-                                 env={**os.environ, "XDG_STATE_HOME": os.path.join(top, "state")})
-            return run.returncode, run.stdout, run.stderr
-        before = snapshot(files)
-        assert as_nobody("-r", "--apply")[0] == 0
-        os.chmod(os.path.join(files, "sub"), 0o000)
-        assert as_nobody("--undo") == (
-            1, "a - b.txt\tb - a.txt\nsub/x - y.txt\ty - x.txt\tfailed: the folder sub cannot be opened: "
-               "Permission denied\n", "")
-        os.chmod(os.path.join(files, "sub"), 0o755)
-        assert as_nobody("--undo") == (0, "a - b.txt\tb - a.txt\nsub/x - y.txt\ty - x.txt\n", "")  # both back
-        assert snapshot(files) == before
-    finally:
-        shutil.rmtree(top)
+
+@AS_NOBODY
+def test_an_undo_kept_from_a_folder_for_now_can_be_made_later(open_to_all):
+    files = os.path.join(open_to_all, "files")
+    make(files, ["b - a.txt", "sub/y - x.txt"])
+    os.makedirs(os.path.join(open_to_all, "state"))
+    subprocess.run(["chown", "-R", "nobody:nogroup", open_to_all], check=True)
+    state = {"XDG_STATE_HOME": os.path.join(open_to_all, "state")}
+    before = snapshot(files)
+    assert as_nobody("-r", "--apply", files, env=state)[0] == 0
+    os.chmod(os.path.join(files, "sub"), 0o000)
+    assert as_nobody("--undo", files, env=state) == (
+        1, "a - b.txt\tb - a.txt\nsub/x - y.txt\ty - x.txt\tfailed: the folder sub cannot be opened: "
+           "Permission denied\n", "")
+    os.chmod(os.path.join(files, "sub"), 0o755)
+    assert as_nobody("--undo", files, env=state) == (
+        0, "a - b.txt\tb - a.txt\nsub/x - y.txt\ty - x.txt\n", "")  # both back
+    assert snapshot(files) == before
 
 
 def with_files_up_to(size):

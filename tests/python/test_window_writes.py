@@ -13,6 +13,16 @@ from disktree import make, moved, snapshot
 CHECKOUT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
+def checked_all(window, folder):
+    """A window on `folder` with every row checked."""
+    frame = window()
+    frame.cfg.location = str(folder)
+    frame.choices.folders_box.SetValue(False)
+    frame.refresh()
+    frame.tree.set_all_checkboxes(wx.CHK_CHECKED)
+    return frame
+
+
 def test_a_session_writes_only_the_settings_and_the_journal(window, tmp_path, monkeypatch):
     current = tmp_path / "current"
     current.mkdir()
@@ -21,11 +31,7 @@ def test_a_session_writes_only_the_settings_and_the_journal(window, tmp_path, mo
     folder = tmp_path / "library"
     make(folder, ["Lee - Notes.txt", "Doe - Plan.md"])
     before = snapshot(folder)
-    frame = window()
-    frame.cfg.location = str(folder)
-    frame.choices.folders_box.SetValue(False)
-    frame.refresh()
-    frame.tree.set_all_checkboxes(wx.CHK_CHECKED)
+    frame = checked_all(window, folder)
     frame.execute()
     renamed = moved(before, {"Lee - Notes.txt": "Notes - Lee.txt", "Doe - Plan.md": "Plan - Doe.md"})
     assert snapshot(folder) == renamed
@@ -43,11 +49,7 @@ def test_a_journal_left_unfinished_is_told_after_the_renames(window, tmp_path, m
     folder = tmp_path / "library"
     make(folder, ["Lee - Notes.txt"])
     before = snapshot(folder)
-    frame = window()
-    frame.cfg.location = str(folder)
-    frame.choices.folders_box.SetValue(False)
-    frame.refresh()
-    frame.tree.set_all_checkboxes(wx.CHK_CHECKED)
+    frame = checked_all(window, folder)
     problem = "the journal /state/reshape/1.journal could not be written to its end (No space left on device)"
     monkeypatch.setattr(rowplan.RowPlan, "journal_problem", property(lambda plan: problem))
     frame.execute()
