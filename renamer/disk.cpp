@@ -144,8 +144,17 @@ bool write_durably(const Folder& folder, const std::string& name, const std::str
 }
 
 AppendFile::AppendFile(const Folder& folder, const std::string& name)
-    : fd_(::openat(folder.fd(), name.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC)) {
-    if (fd_ < 0) fail();
+    : fd_(::openat(folder.fd(), name.c_str(), O_RDWR | O_APPEND | O_NOFOLLOW | O_CLOEXEC)) {
+    if (fd_ < 0) {
+        fail();
+        return;
+    }
+    // A last line cut short (a full disk) is ended first, so that what comes
+    // next is a line of its own rather than glued to a fragment.
+    struct stat st;
+    char last = '\n';
+    if (fstat(fd_, &st) == 0 && st.st_size > 0 && pread(fd_, &last, 1, st.st_size - 1) == 1 && last != '\n')
+        pending_ = "\n";
 }
 
 bool AppendFile::fail() {

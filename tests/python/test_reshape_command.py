@@ -398,6 +398,20 @@ def test_undo_of_a_batch_whose_folder_was_moved_says_so(folder, tmp_path):
     assert snapshot(elsewhere) == before
 
 
+def test_a_mark_after_a_line_cut_short_is_a_line_of_its_own(folder, tmp_path):
+    before = snapshot(folder)
+    assert reshape("--apply", "-p", "Lee*", folder)[0] == 0
+    journal = next((tmp_path / "state" / "reshape").glob("*.journal"))
+    journal.write_bytes(journal.read_bytes()[:-len("lete\n")])  # "complete" cut short, as by a full disk
+    code, out, _ = reshape("--history", folder)
+    assert (code, [line[2] for line in lines(out)]) == (0, ["cut short"])
+    assert reshape("--undo", folder)[0] == 0
+    assert snapshot(folder) == before
+    code, out, _ = reshape("--history", folder)
+    assert (code, [line[2] for line in lines(out)]) == (0, ["undone"])
+    assert reshape("--undo", folder) == (1, "", f"reshape: nothing to undo in {folder}\n")
+
+
 def test_a_journal_folder_that_is_a_file(folder, tmp_path):
     (tmp_path / "state").mkdir()
     (tmp_path / "state" / "reshape").write_text("in the way")
