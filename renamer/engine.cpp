@@ -109,11 +109,10 @@ std::vector<Entry> Batch::apply(const Hooks& hooks) {
     // Without its log, undo after a crash would have to guess: stop then.
     executor.run_all(plan.journaled, result, [&]() -> std::string {
         if (!executor.log_failed()) return "";
-        return "not carried out: the journal " + store->path() + "/" + name + " cannot be written to";
+        return "not carried out: " + store->journal_called(name) + " cannot be written to";
     });
     if (!(log.append("complete") && log.sync()))
-        journal_problem_ = "the journal " + store->path() + "/" + name + " could not be written to its end (" +
-                           log.failure() + ")";
+        journal_problem_ = store->journal_called(name) + " could not be written to its end (" + log.failure() + ")";
     return result;
 }
 

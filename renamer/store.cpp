@@ -149,7 +149,7 @@ std::string JournalStore::create(Journal& journal, std::string& reason) {
                        .count();
     const std::string name = journal_name(journal.sequence, journal.base);
     if (!write_durably(folder_, name, format_plan(journal))) {
-        reason = "the journal " + path_ + "/" + name + " cannot be written: " + std::strerror(errno);
+        reason = journal_called(name) + " cannot be written: " + std::strerror(errno);
         return "";
     }
     return name;
@@ -203,7 +203,7 @@ std::vector<JournalStore::Stored> JournalStore::journals_where(
         if (whole && (!base || journal->base == *base)) {
             out.push_back({name, std::move(*journal)});
         } else if (!whole && unreadable) {  // a whole journal of another folder is simply not ours
-            unreadable->push_back({number, "the journal " + path_ + "/" + name + " " + (text ? "is damaged" : why)});
+            unreadable->push_back({number, journal_called(name) + " " + (text ? "is damaged" : why)});
         }
     }
     return out;

@@ -28,6 +28,8 @@ public:
     static std::optional<JournalStore> open(const std::string& path, std::string& reason);
 
     const std::string& path() const { return path_; }
+    // The journal `name` as messages name it: "the journal <folder>/<name>".
+    std::string journal_called(const std::string& name) const { return "the journal " + path_ + "/" + name; }
     const Folder& folder() const { return folder_; }
 
     // Takes the lock for the life of the store, waiting up to `patience`

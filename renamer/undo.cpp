@@ -240,10 +240,12 @@ UndoResult undo_chosen(const std::string& base, const std::string& journal_folde
         } else if (some_back) {
             mark = PARTLY_UNDONE;
         }
-        AppendFile journal(store->folder(), target->name);
-        if (!mark.empty() && !(journal.append(mark) && journal.sync()))
-            result.journal_problem = "the journal " + store->path() + "/" + target->name +
-                                     " could not be marked as undone (" + journal.failure() + ")";
+        if (!mark.empty()) {
+            AppendFile journal(store->folder(), target->name);
+            if (!(journal.append(mark) && journal.sync()))
+                result.journal_problem =
+                    store->journal_called(target->name) + " could not be marked as undone (" + journal.failure() + ")";
+        }
     }
     return result;
 }

@@ -19,19 +19,11 @@ bool fits(const Match& found) { return fits_match(found); }
 
 bool fits(const MatchView& found) { return fits_match(found); }
 
-bool fits(const Symbols& source, const Symbols& text, const Brackets& brackets) {
-    try {
-        return fits(match(source, text, brackets));
-    } catch (const std::exception&) {  // a bracket of the format past the end of the name, say
-        return false;
-    }
-}
-
 bool fits(const Symbols& source, const SymbolViews& text, const Brackets& brackets) {
     MatchView found;
     try {
         match_into(source, text, brackets, found);
-    } catch (const std::exception&) {
+    } catch (const std::exception&) {  // a bracket of the format past the end of the name, say
         return false;
     }
     return fits(found);

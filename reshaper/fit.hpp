@@ -19,7 +19,6 @@ bool fits(const Match& found);
 bool fits(const MatchView& found);
 
 // The same for a name's symbols; a match that raises does not fit.
-bool fits(const Symbols& source, const Symbols& text, const Brackets& brackets);
 bool fits(const Symbols& source, const SymbolViews& text, const Brackets& brackets);
 
 // Why a name is left alone: does not fit '<source format>'.

@@ -9,7 +9,9 @@ namespace {
 const reshaper::Brackets BRACKETS{U"([{<", U")]}>"};
 
 bool fits(std::u32string_view source, std::u32string_view name) {
-    return reshaper::fits(lexer::symbolize(source, false), lexer::symbolize(name, false), BRACKETS);
+    std::vector<lexer::Span> places;
+    lexer::scan_into(name, {}, false, places);
+    return reshaper::fits(lexer::symbolize(source, false), reshaper::SymbolViews(name, places), BRACKETS);
 }
 
 struct FitCase {
@@ -75,7 +77,10 @@ TEST(Fit, AMessageOrAnErrorNeverFits) {
                  reshaper::IndexError);
     EXPECT_FALSE(fits(U"a (b)", U"x"));
     const reshaper::Symbols deep(100000, U"(");
-    EXPECT_FALSE(reshaper::fits(deep, deep, BRACKETS));
+    const std::u32string opened(deep.size(), U'(');
+    std::vector<lexer::Span> one_each(deep.size());
+    for (std::size_t i = 0; i < one_each.size(); ++i) one_each[i] = {static_cast<int32_t>(i), 1};
+    EXPECT_FALSE(reshaper::fits(deep, reshaper::SymbolViews(opened, one_each), BRACKETS));
 }
 
 TEST(Fit, TheMatcherStillGoesOnWithoutTheDelimiter) {
