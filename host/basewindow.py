@@ -365,7 +365,9 @@ class Basewindow(wx.Frame):
         title = "Undo last rename" if batch is None else f"Undo batch {batch}"
         if not confirmed(UndoDialog(parent or self, location, preview, title=title)):
             return
-        results = self._undo_or_tell(renamer.undo, location, chosen)
+        journal_problems = []
+        results = self._undo_or_tell(renamer.undo, location,
+                                     dict(chosen, on_journal_problem=journal_problems.append))
         if results is False:
             return
         if results is None:
@@ -373,6 +375,9 @@ class Basewindow(wx.Frame):
             return
         self.refresh()
         self._report("Restored", results)
+        for problem in journal_problems:
+            self._tell(f"The names reported restored are back, but {problem}, so Undo may offer "
+                       f"the batch again.", wx.ICON_WARNING)
 
     def _undo_or_tell(self, undo, location, chosen):
         """What `undo` gives, or False once a journal or folder that keeps it

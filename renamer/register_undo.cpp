@@ -22,7 +22,10 @@ renamer::UndoChoice choice_of(py::object batch, py::object only, const char* fun
 }
 
 // Runs an undo (with `hooks`) or its preview (without) with the GIL released: disk work only.
-py::object undo_entries(py::object base, py::object batch, py::object only, const char* func, bool carry_out) {
+// `on_journal_problem`, when not None, is called with the reason the batch's
+// journal could not be marked undone (the names are back all the same).
+py::object undo_entries(py::object base, py::object batch, py::object only, const char* func, bool carry_out,
+                        py::object on_journal_problem = py::none()) {
     const std::string folder = fs_bytes(base, func, "base");
     const renamer::UndoChoice choice = choice_of(batch, only, func);
     renamer::UndoResult undone;
@@ -33,7 +36,10 @@ py::object undo_entries(py::object base, py::object batch, py::object only, cons
     }
     if (!undone.problem.empty()) raise_os_error(undone.problem);
     if (!undone.found) return py::none();
-    return entries_of(undone.entries);
+    py::object entries = entries_of(undone.entries);
+    if (!undone.journal_problem.empty() && !on_journal_problem.is_none())
+        on_journal_problem(fs_text(undone.journal_problem));
+    return entries;
 }
 
 }  // namespace
@@ -41,14 +47,17 @@ py::object undo_entries(py::object base, py::object batch, py::object only, cons
 void register_undo(py::module_& m) {
     m.def(
         "undo",
-        [](py::object base, py::object batch, py::object only) {
-            return undo_entries(base, batch, only, "undo", true);
+        [](py::object base, py::object batch, py::object only, py::object on_journal_problem) {
+            return undo_entries(base, batch, only, "undo", true, on_journal_problem);
         },
         py::arg("base"), py::arg("batch") = py::none(), py::arg("only") = py::none(),
+        py::arg("on_journal_problem") = py::none(),
         "Undoes the most recent batch of the folder that changed something, or the batch with that\n"
         "sequence number; only the entries whose old paths are listed in only, when given. None when\n"
         "there is nothing to undo. Each entry: path (where it was), new (the name it got back), status\n"
-        "and reason; entries a later batch or the user changed are refused.");
+        "and reason; entries a later batch or the user changed are refused. When the batch's journal\n"
+        "cannot be marked undone, on_journal_problem (if given) is called with the reason: the entries\n"
+        "done are back all the same, but the batch may be offered for undo again.");
     m.def(
         "undo_preview",
         [](py::object base, py::object batch, py::object only) {

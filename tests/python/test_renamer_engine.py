@@ -331,6 +331,28 @@ def test_a_journal_that_cannot_be_written_to_its_end_is_the_plans_problem(base, 
     assert snapshot(base) == moved(before, dict(pair))
 
 
+def test_an_undo_whose_journal_cannot_be_marked_says_so_and_stays_offered(base, journals):
+    make(base, ["Lee - Notes.txt"])
+    before = snapshot(base)
+    renamer.plan(str(base), [("Lee - Notes.txt", "Notes - Lee.txt")]).apply()
+    journal = next(journals.iterdir())
+    told = []
+    saved_signal = signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    saved_limit = resource.getrlimit(resource.RLIMIT_FSIZE)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (journal.stat().st_size, saved_limit[1]))
+    try:
+        entries = renamer.undo(str(base), on_journal_problem=told.append)
+    finally:
+        resource.setrlimit(resource.RLIMIT_FSIZE, saved_limit)
+        signal.signal(signal.SIGXFSZ, saved_signal)
+    assert statuses(entries) == [("Notes - Lee.txt", "done")]
+    assert told == [f"the journal {journal} could not be marked as undone (File too large)"]
+    assert snapshot(base) == before
+    assert renamer.can_undo(str(base))  # offered again: the names already back are found so
+    assert statuses(renamer.undo(str(base))) == [("Notes - Lee.txt", "done")]
+    assert snapshot(base) == before and not renamer.can_undo(str(base))
+
+
 def test_a_chosen_batch_whose_folder_is_gone_says_so(base, tmp_path):
     make(base, ["Lee - Notes.txt"])
     renamer.plan(str(base), [("Lee - Notes.txt", "Notes - Lee.txt")]).apply()

@@ -162,3 +162,22 @@ def test_a_journal_that_cannot_be_read_is_told_in_plain_words(renamed):
         (f"Nothing was undone: the journal {journal} may be written by other users, so no batch "
          f"before it is undone (move it away to go on).", wx.ICON_ERROR)]
     assert snapshot(folder) == after_batch
+
+
+def test_a_journal_not_marked_undone_is_told_after_the_restore(renamed, monkeypatch):
+    frame, folder, before = renamed
+    problem = "the journal /state/reshape/1.journal could not be marked as undone (No space left on device)"
+    real_undo = renamer.undo
+
+    def undo_with_a_full_disk(base, on_journal_problem=None, **chosen):
+        entries = real_undo(base, **chosen)
+        on_journal_problem(problem)
+        return entries
+
+    monkeypatch.setattr(renamer, "undo", undo_with_a_full_disk)
+    frame.undo()
+    assert snapshot(folder) == before
+    assert frame.GetStatusBar().GetStatusText() == "Restored 1 of 1"
+    assert [(d["message"], d["style"] & wx.ICON_WARNING) for d in FakeMessageDialog.shown()] == [
+        ("The names reported restored are back, but " + problem + ", so Undo may offer the batch again.",
+         wx.ICON_WARNING)]
