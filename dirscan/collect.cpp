@@ -37,7 +37,7 @@ std::vector<std::u32string> collect_names(const std::string& top, const CollectO
             return false;
         }
         return options.recursive;
-    });
+    }, hooks.unreadable);
     std::sort(found.begin(), found.end());
     return found;
 }

@@ -1,5 +1,7 @@
 // The names the tree shows: the native walk below the chosen folder
 // (collect.cpp), with the host's pattern, progress and limit messages.
+#include <cstring>
+
 #include "dirscan/collect.hpp"
 #include "names/codec.hpp"
 #include "wildcard/wildcard.hpp"
@@ -44,8 +46,16 @@ py::list get_names(py::handle mod, py::object self) {
         dprint(mod, "*** breaking outer");
     };
 
+    // Skipped in the walk, as the tree's rules ask, but kept for the window
+    // to tell: (path, reason) for each folder that could not be read.
+    py::list unreadable;
+    hooks.unreadable = [&](const std::string& directory, int error) {
+        unreadable.append(py::make_tuple(pyglue::from_u32(names::decode(directory)), py::str(std::strerror(error))));
+    };
+
     const std::string top = names::encode(pyglue::to_u32(self.attr("abslocation")));
     const std::vector<std::u32string> names = dirscan::collect_names(top, options, hooks);
+    self.attr("unreadable_folders") = unreadable;
     py::list out(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) out[i] = pyglue::from_u32(names[i]);
     return out;

@@ -233,6 +233,7 @@ class Basewindow(wx.Frame):
         finally:
             self._show_building(False)
         self.tree = tree
+        self._note_unreadable(tree.unreadable_folders)
         show_rows_readably(fileitem.nodes.values())  # before the preview takes the proposals
         self.preview.attach(tree, proposer)
         self._align_rows(tree)
@@ -240,6 +241,16 @@ class Basewindow(wx.Frame):
         self.choices.enable_execute()
         self._offer_undo()
         self.settings.save(self.cfg)
+
+    def _note_unreadable(self, folders, named=3):
+        """The tree leaves out the folders it could not read: the status bar
+        says which, after the count of files loaded."""
+        if not folders:
+            return
+        told = ", ".join(f"{path} ({reason})" for path, reason in folders[:named])
+        if len(folders) > named:
+            told += f" and {len(folders) - named} more"
+        self.show_progress(f"{self.GetStatusBar().GetStatusText()}; could not read {told}")
 
     def _show_building(self, running):
         self.SetStatusText(BUILDING if running else "", 1)

@@ -2,7 +2,12 @@
 // and cut at the tree's limit.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 
 #include "dirscan/collect.hpp"
 #include "disk_tree.hpp"
@@ -80,6 +85,54 @@ TEST(Collect, BelowAFolderDeeperThanPathMax) {
     const std::string deep = disktree::deeper_than_path_max();
     disktree::make(top.path(), {deep + "/bottom.txt"});
     EXPECT_EQ(collect(top.path(), {}).names, Names{names::decode(deep + "/bottom.txt")});
+}
+
+// The folders collect_names could not read, as "path: errno".
+std::vector<std::string> unreadable_below(const std::string& top, Names* names = nullptr) {
+    std::vector<std::string> told;
+    dirscan::CollectHooks hooks;
+    hooks.matches = [](std::u32string_view) { return true; };
+    hooks.unreadable = [&](const std::string& directory, int error) {
+        told.push_back(directory + ": " + std::to_string(error));
+    };
+    const Names found = dirscan::collect_names(top, {}, hooks);
+    if (names) *names = found;
+    return told;
+}
+
+TEST(Collect, AChosenFolderThatCannotBeReadIsToldAndYieldsNothing) {
+    TempFolder top;
+    disktree::make(top.path(), {"file"});
+    Names names{U"left over"};
+    EXPECT_EQ(unreadable_below(top.path() + "/gone", &names),
+              std::vector<std::string>{top.path() + "/gone: " + std::to_string(ENOENT)});
+    EXPECT_TRUE(names.empty());
+    EXPECT_EQ(unreadable_below(top.path() + "/file"),
+              std::vector<std::string>{top.path() + "/file: " + std::to_string(ENOTDIR)});
+    EXPECT_TRUE(unreadable_below(top.path()).empty());
+}
+
+// Root reads every folder, so the walk runs as the user nobody, in a child
+// process of its own: 0 when it told exactly the locked folders and
+// collected the rest.
+int walk_as_nobody(const std::string& top) {
+    if (setresuid(65534, 65534, 65534) != 0) return 2;
+    Names names;
+    std::vector<std::string> told = unreadable_below(top, &names);
+    std::sort(told.begin(), told.end());
+    const std::string denied = ": " + std::to_string(EACCES);
+    const std::vector<std::string> locked{top + "/locked" + denied, top + "/open/locked too" + denied};
+    return told == locked && names == Names{U"open/b.txt", U"top.txt"} ? 0 : 1;
+}
+
+TEST(CollectDeathTest, FoldersThatCannotBeReadAreToldAndTheWalkGoesOn) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to become the user nobody";
+    TempFolder top;
+    disktree::make(top.path(), {"top.txt", "locked/a.txt", "open/b.txt", "open/locked too/c.txt"});
+    chmod(top.path().c_str(), 0755);
+    chmod((top.path() + "/locked").c_str(), 0);
+    chmod((top.path() + "/open/locked too").c_str(), 0);
+    EXPECT_EXIT(std::_Exit(walk_as_nobody(top.path())), testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

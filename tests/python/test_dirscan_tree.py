@@ -1,6 +1,8 @@
 import os
 import pstats
 import re
+import shutil
+import tempfile
 
 import pytest
 import wx
@@ -162,10 +164,41 @@ def test_nothing_found(tree_of, tmp_path, panes, monkeypatch, settings, text):
     assert rows() == []
 
 
-def test_missing_location_is_not_an_error(tree_of, tmp_path):
+@pytest.mark.parametrize("where, reason", [("nowhere", "No such file or directory"),
+                                           ("a.txt", "Not a directory")])
+def test_missing_location_is_not_an_error(tree_of, tmp_path, where, reason):
+    touch(tmp_path, "a.txt")
     messages = Recorder()
-    tree_of(tmp_path / "nowhere", messages=messages)
+    tree = tree_of(tmp_path / where, messages=messages)
     assert FakeDialog.made and messages.calls[-1] == ("0 files loaded",)
+    assert tree.unreadable_folders == [(str(tmp_path / where), reason)]
+
+
+@pytest.fixture
+def open_to_all():
+    """A folder anyone may read, outside the test's own (which only root may enter)."""
+    folder = tempfile.mkdtemp(prefix="open-to-all-")
+    os.chmod(folder, 0o755)
+    yield folder
+    for inside, _, _ in os.walk(folder):
+        os.chmod(inside, 0o755)
+    shutil.rmtree(folder)
+
+
+@pytest.mark.skipif(os.geteuid() != 0, reason="reads the folder as the user nobody")
+def test_folders_that_cannot_be_read_are_left_out_and_kept_for_the_window(tree_of, open_to_all):
+    touch(open_to_all, "top.txt", "fine/a.txt", "locked/b.txt", "fine/locked too/c.txt")
+    os.chmod(os.path.join(open_to_all, "locked"), 0)
+    os.chmod(os.path.join(open_to_all, "fine", "locked too"), 0)
+    os.seteuid(65534)  # root reads every folder: the walk must meet one it cannot read
+    try:
+        tree = tree_of(open_to_all, recursive=True)
+    finally:
+        os.seteuid(0)
+    assert [r.name for r in rows()] == ["fine", "a.txt", "top.txt"]
+    assert sorted(tree.unreadable_folders) == [
+        (os.path.join(open_to_all, "fine", "locked too"), "Permission denied"),
+        (os.path.join(open_to_all, "locked"), "Permission denied")]
 
 
 def test_timing_line(panes, tmp_path, capsys):

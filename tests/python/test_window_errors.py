@@ -8,6 +8,7 @@ import os
 import pytest
 import wx
 
+import dirscan
 import fileitem
 import listing
 import renamer
@@ -187,6 +188,37 @@ def test_open_refuses_a_folder_that_does_not_exist(window, tmp_path):
     assert FakeMessageDialog.shown()[-1]["message"] == (
         f"There is no folder {tmp_path}/nested2000/Shelf.\n\nStill working in {folder}.")
     assert (frame.cfg.location, frame.GetTitle()) == (str(folder), title)
+    assert [row.name for row in fileitem.nodes.values()] == ["Lee - Notes.txt"]
+
+
+def test_a_folder_gone_since_it_was_opened_is_named_on_refresh(window, tmp_path):
+    folder = tmp_path / "library"
+    make(folder, ["Lee - Notes.txt"])
+    frame = open_on(window, folder)
+    os.rename(folder, tmp_path / "moved")
+    frame.refresh()
+    assert [d["message"] for d in FakeMessageDialog.shown()] == ["No files matching * found"]
+    assert frame.GetStatusBar().GetStatusText() == (
+        f"0 files loaded; could not read {folder} (No such file or directory)")
+    assert list(fileitem.nodes.values()) == []
+
+
+def test_folders_left_out_of_the_tree_are_named_three_at_most(window, tmp_path, monkeypatch):
+    folder = tmp_path / "library"
+    make(folder, ["Lee - Notes.txt"])
+    skipped = [(f"{folder}/locked {n}", "Permission denied") for n in range(5)]
+
+    class TreeMissingFolders(dirscan.Filetree):
+        def get_names(self):
+            names = super().get_names()
+            self.unreadable_folders = skipped
+            return names
+
+    monkeypatch.setattr(dirscan, "Filetree", TreeMissingFolders)
+    frame = open_on(window, folder)
+    assert frame.GetStatusBar().GetStatusText() == (
+        f"1 files loaded; could not read {folder}/locked 0 (Permission denied), {folder}/locked 1 "
+        f"(Permission denied), {folder}/locked 2 (Permission denied) and 2 more")
     assert [row.name for row in fileitem.nodes.values()] == ["Lee - Notes.txt"]
 
 
