@@ -448,11 +448,17 @@ int run_history(const Options& o) {
     return found.unreadable.empty() ? 0 : 1;
 }
 
-// Journals of finished batches go after 90 days, beyond the newest 200.
-void prune_journals() {
+// Journals of finished batches go after 90 days, beyond the newest 200,
+// once the batch `done` is carried out: its own journal is then the newest,
+// and numbers are never given twice. Returns why old journals stayed, or
+// "" (also when `done` failed for the same reason and says so already).
+std::string prune_journals(const std::vector<renamer::Entry>& done) {
     const auto now = std::chrono::duration_cast<std::chrono::seconds>(
                          std::chrono::system_clock::now().time_since_epoch()).count();
-    renamer::prune(renamer::default_journal_folder(), renamer::PruneRule{}, now);
+    std::string problem;
+    renamer::prune(renamer::default_journal_folder(), renamer::PruneRule{}, now, &problem);
+    const bool told = std::any_of(done.begin(), done.end(), [&](const renamer::Entry& e) { return e.reason == problem; });
+    return told ? "" : problem;
 }
 
 int run(int argc, char** argv) {
@@ -479,10 +485,10 @@ int run(int argc, char** argv) {
     }
     Proposals all;
     for_each_folder(o, [&](Proposals proposals, const renamer::Listing&) { all.append(std::move(proposals)); });
-    prune_journals();
     renamer::Batch batch(o.folder, std::move(all.requests));
     std::vector<renamer::Entry> done = batch.apply(batch_hooks());
     fine = all_fine(done);
+    const std::string kept_journals = prune_journals(done);
     cli::Output output = output_for(o, true);
     output.add(std::move(done));
     add_skipped(output, all.skipped);
@@ -490,6 +496,10 @@ int run(int argc, char** argv) {
     print(output);
     const bool journaled = told_of_journal(batch.journal_problem(),
                                            "the renames listed as done were carried out, and undo finds them");
+    if (!kept_journals.empty()) {
+        std::cout.flush();  // after the entries, as the other words on the journal
+        std::cerr << "reshape: old batches were not removed from the history: " << kept_journals << "\n";
+    }
     return finish(fine && !walk_failed && journaled,
                   "the renames listed as done were carried out (reshape --undo takes them back)");
 }

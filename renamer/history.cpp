@@ -1,5 +1,8 @@
 #include "history.hpp"
 
+#include <cerrno>
+#include <cstring>
+
 #include "renamer/disk.hpp"
 #include "renamer/store.hpp"
 
@@ -40,16 +43,25 @@ History history(const std::string& journal_folder, const std::string& base) {
     return out;
 }
 
-std::size_t prune(const std::string& journal_folder, const PruneRule& rule, std::int64_t now) {
+std::size_t prune(const std::string& journal_folder, const PruneRule& rule, std::int64_t now,
+                  std::string* problem) {
     std::string reason;
     std::optional<JournalStore> store = JournalStore::open(journal_folder, reason);
-    if (!store || !store->lock(reason, std::chrono::milliseconds(0))) return 0;
+    if (!store) {
+        if (problem) *problem = reason;
+        return 0;
+    }
+    if (!store->lock(reason, std::chrono::milliseconds(0))) return 0;
     std::size_t removed = 0, index = 0;
     for (const JournalStore::Stored& stored : store->all_journals()) {
         const bool old = index++ >= rule.keep || stored.journal.time < now - rule.max_age_seconds;
         // A batch cut short and not undone may still hold entries at temporary names.
         const bool settled = stored.journal.undone || stored.journal.complete;
-        if (old && settled && store->remove(stored.name)) ++removed;
+        if (!old || !settled) continue;
+        if (store->remove(stored.name))
+            ++removed;
+        else if (problem && problem->empty())
+            *problem = store->journal_called(stored.name) + " could not be removed: " + std::strerror(errno);
     }
     return removed;
 }

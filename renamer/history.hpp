@@ -37,7 +37,11 @@ struct PruneRule {
 };
 
 // Removes the journals of batches older than the rule allows or beyond its
-// count, as long as they are done or undone; returns how many went.
-std::size_t prune(const std::string& journal_folder, const PruneRule& rule, std::int64_t now);
+// count, as long as they are done or undone; returns how many went. With
+// `problem`, says why the journal folder could not be opened or a journal
+// could not be removed (another process at work in the folder is none:
+// pruning waits for a next time).
+std::size_t prune(const std::string& journal_folder, const PruneRule& rule, std::int64_t now,
+                  std::string* problem = nullptr);
 
 }  // namespace renamer

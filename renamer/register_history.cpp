@@ -62,12 +62,20 @@ void register_history(py::module_& m) {
         [](double max_age_days, std::size_t keep) {
             const auto now = std::chrono::duration_cast<std::chrono::seconds>(
                                  std::chrono::system_clock::now().time_since_epoch()).count();
-            py::gil_scoped_release unlocked;
-            return renamer::prune(journal_folder(), {static_cast<std::int64_t>(max_age_days * 86400), keep}, now);
+            std::string problem;
+            std::size_t removed;
+            {
+                py::gil_scoped_release unlocked;
+                removed = renamer::prune(journal_folder(), {static_cast<std::int64_t>(max_age_days * 86400), keep},
+                                         now, &problem);
+            }
+            if (!problem.empty()) raise_os_error(problem);
+            return removed;
         },
         py::arg("max_age_days") = 90, py::arg("keep") = 200,
         "Removes the journals of finished or undone batches older than max_age_days, beyond the newest\n"
-        "keep; a batch cut short is never removed. Returns how many went.");
+        "keep; a batch cut short is never removed. Returns how many went; OSError when the journal\n"
+        "folder cannot be opened or a journal cannot be removed.");
     m.def("journal_folder", [] { return fs_text(journal_folder()); },
           "Where the journals are kept: $XDG_STATE_HOME/reshape or ~/.local/state/reshape.");
 }

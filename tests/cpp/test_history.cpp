@@ -130,4 +130,32 @@ TEST(History, PruningTakesOldFinishedBatchesOnly) {
               (std::vector<std::pair<std::uint64_t, std::string>>{{2, "cut short"}}));
 }
 
+TEST(History, PruningTellsWhatKeptJournalsButNotAnotherProcessAtWork) {
+    Folders f;
+    disktree::make(f.base(), {"a", "b"});
+    renamer::Batch(f.base(), requests({{"a", "a2"}}), f.journals()).apply();
+    renamer::Batch(f.base(), requests({{"b", "b2"}}), f.journals()).apply();
+    const std::int64_t now = renamer::history(f.journals(), "").batches[0].time;
+    std::string problem;
+    {
+        std::string reason;
+        std::optional<renamer::JournalStore> busy = renamer::JournalStore::open(f.journals(), reason);
+        ASSERT_TRUE(busy && busy->lock(reason));
+        EXPECT_EQ(renamer::prune(f.journals(), {-1, 200}, now, &problem), 0u);
+        EXPECT_EQ(problem, "");  // the next prune takes them
+    }
+    const std::string path = f.journals() + "/" + snapshot(f.journals()).begin()->first;  // batch 1's
+    if (std::system(("chattr +i '" + path + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "the file system keeps no file from removal";
+    EXPECT_EQ(renamer::prune(f.journals(), {-1, 200}, now, &problem), 1u);  // the other one went
+    std::system(("chattr -i '" + path + "'").c_str());
+    EXPECT_EQ(problem, "the journal " + path + " could not be removed: Operation not permitted");
+
+    const std::string file = f.state.path() + "/a file";
+    disktree::make(f.state.path(), {"a file"});
+    problem.clear();
+    EXPECT_EQ(renamer::prune(file, {-1, 200}, now, &problem), 0u);
+    EXPECT_EQ(problem, "the journal folder " + file + " is not a folder");
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 import json
 import os
+import re
 import resource
 import signal
 import subprocess
@@ -416,14 +417,33 @@ def test_a_journal_folder_that_is_a_file(folder, tmp_path):
     (tmp_path / "state").mkdir()
     (tmp_path / "state" / "reshape").write_text("in the way")
     before = snapshot(folder)
-    code, out, _ = reshape("--apply", "--json", "-p", "Lee*", folder)
-    assert code == 1
+    code, out, err = reshape("--apply", "--json", "-p", "Lee*", folder)
+    assert (code, err) == (1, "")  # told once, with the entry it failed
     assert [json.loads(line)["reason"] for line in out.splitlines()] == [
         f"the journal folder {tmp_path}/state/reshape is not a folder"]
     assert snapshot(folder) == before
     for undo in (["--undo", folder], ["--undo", "1"]):
         code, _, err = reshape(*undo)
         assert (code, err) == (1, f"reshape: the journal folder {tmp_path}/state/reshape is not a folder\n")
+
+
+def test_an_old_journal_that_cannot_be_removed_is_told_after_the_batch(folder, tmp_path):
+    make(folder, ["Ames - One.txt", "Baker - Two.txt"])
+    reshape("--apply", "-p", "Lee*", folder)
+    journal = next((tmp_path / "state" / "reshape").iterdir())
+    journal.write_text(re.sub(r"\ntime\t\d+", "\ntime\t1", journal.read_text(), count=1))  # 1970: due to go
+    if subprocess.run(["chattr", "+i", journal], capture_output=True).returncode != 0:
+        pytest.skip("the file system keeps no file from removal")
+    try:
+        code, out, err = reshape("--apply", "-p", "Ames*", folder)
+    finally:
+        subprocess.run(["chattr", "-i", journal], check=True)
+    assert (code, err) == (0, f"reshape: old batches were not removed from the history: the journal "
+                              f"{journal} could not be removed: Operation not permitted\n")
+    assert lines(out) == [["Ames - One.txt", "One - Ames.txt"]]
+    assert [line[0] for line in lines(reshape("--history", folder)[1])] == ["2", "1"]
+    assert reshape("--apply", "-p", "Baker*", folder)[::2] == (0, "")
+    assert [line[0] for line in lines(reshape("--history", folder)[1])] == ["3", "2"]  # gone now
 
 
 def test_history_and_undo_of_a_chosen_batch(folder):

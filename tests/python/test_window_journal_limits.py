@@ -3,6 +3,7 @@ settings: days kept (90) and batches kept (200); a wrong value is told and
 its default used."""
 
 import json
+import os
 
 import pytest
 import wx
@@ -95,11 +96,11 @@ def test_a_wrong_limit_is_told_and_its_default_used(window, tmp_path, pruned, na
                       f"more; using the default {default}."]
 
 
-def test_a_journal_that_cannot_be_pruned_is_told_and_the_window_goes_on(window, tmp_path,
-                                                                         monkeypatch):
-    def broken(**limits):
-        raise OSError("the journal folder is not the user's own")
-    monkeypatch.setattr(renamer, "prune", broken)
+def test_a_journal_that_cannot_be_pruned_is_told_and_the_window_goes_on(window, tmp_path):
+    journals = renamer.journal_folder()
+    os.makedirs(os.path.dirname(journals))
+    with open(journals, "w") as in_its_place:
+        in_its_place.write("not a folder")
     folder = tmp_path / "library"
     make(folder, ["Lee - Notes.txt"])
     frame = window()
@@ -108,5 +109,6 @@ def test_a_journal_that_cannot_be_pruned_is_told_and_the_window_goes_on(window, 
     frame.refresh()
     wx.SafeYield()
     assert told() == ["Old batches were not removed from the history of renames: "
-                      "the journal folder is not the user's own"]
+                      f"the journal folder {journals} is not a folder"]
     assert [row.name for row in fileitem.nodes.values()] == ["Lee - Notes.txt"]
+    assert not frame.menu_items["Undo last rename"].IsEnabled()
