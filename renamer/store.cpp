@@ -48,10 +48,27 @@ bool parse_name(const std::string& name, std::uint64_t& sequence, std::string& k
 
 std::string key_of(const std::string& name) { return name.substr(SEQUENCE_DIGITS + 1, 16); }
 
-std::string journal_name(std::uint64_t sequence, const std::string& base) {
+// "<sequence>.last": the number of the newest journal, once it is removed.
+const char LAST_SUFFIX[] = ".last";
+
+bool parse_last(const std::string& name, std::uint64_t& sequence) {
+    const std::size_t suffix = sizeof LAST_SUFFIX - 1;
+    if (name.size() != SEQUENCE_DIGITS + suffix || name.compare(SEQUENCE_DIGITS, suffix, LAST_SUFFIX) != 0)
+        return false;
+    for (int i = 0; i < SEQUENCE_DIGITS; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
+    sequence = std::stoull(name.substr(0, SEQUENCE_DIGITS));
+    return true;
+}
+
+std::string digits_of(std::uint64_t sequence) {
     char digits[32];
     std::snprintf(digits, sizeof digits, "%0*llu", SEQUENCE_DIGITS, static_cast<unsigned long long>(sequence));
-    return std::string(digits) + "-" + folder_key(base) + JOURNAL_SUFFIX;
+    return digits;
+}
+
+std::string journal_name(std::uint64_t sequence, const std::string& base) {
+    return digits_of(sequence) + "-" + folder_key(base) + JOURNAL_SUFFIX;
 }
 
 // Makes the missing folders of `path`, each readable by the user only.
@@ -138,12 +155,16 @@ std::vector<std::string> JournalStore::names() const {
     return out;
 }
 
-std::string JournalStore::create(Journal& journal, std::string& reason) {
+std::uint64_t JournalStore::last_sequence() const {
     std::uint64_t last = 0, sequence;
     std::string key;
     for (const std::string& name : names())
-        if (parse_name(name, sequence, key)) last = std::max(last, sequence);
-    journal.sequence = last + 1;
+        if (parse_name(name, sequence, key) || parse_last(name, sequence)) last = std::max(last, sequence);
+    return last;
+}
+
+std::string JournalStore::create(Journal& journal, std::string& reason) {
+    journal.sequence = last_sequence() + 1;
     journal.time = std::chrono::duration_cast<std::chrono::seconds>(
                        std::chrono::system_clock::now().time_since_epoch())
                        .count();
@@ -219,6 +240,21 @@ std::vector<JournalStore::Stored> JournalStore::all_journals(std::vector<Unreada
     return journals_where([](const std::string&) { return true; }, nullptr, unreadable);
 }
 
-bool JournalStore::remove(const std::string& name) { return unlinkat(folder_.fd(), name.c_str(), 0) == 0; }
+bool JournalStore::keep_number(std::uint64_t sequence) {
+    const std::string marker = digits_of(sequence) + LAST_SUFFIX;
+    const int fd = ::openat(folder_.fd(), marker.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0 || close(fd) != 0 || fsync(folder_.fd()) != 0) return false;
+    std::uint64_t earlier;
+    for (const std::string& name : names())
+        if (parse_last(name, earlier) && earlier < sequence) unlinkat(folder_.fd(), name.c_str(), 0);  // only clutter
+    return true;
+}
+
+bool JournalStore::remove(const std::string& name) {
+    std::uint64_t sequence;
+    std::string key;
+    if (parse_name(name, sequence, key) && sequence == last_sequence() && !keep_number(sequence)) return false;
+    return unlinkat(folder_.fd(), name.c_str(), 0) == 0;
+}
 
 }  // namespace renamer

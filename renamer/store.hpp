@@ -57,12 +57,17 @@ public:
     // Every trusted, well-formed journal, newest first.
     std::vector<Stored> all_journals(std::vector<Unreadable>* unreadable = nullptr) const;
 
-    // Removes the journal `name`. Call with the lock taken.
+    // Removes the journal `name`. Call with the lock taken. The newest
+    // journal leaves its number behind (in an empty "<number>.last"), so
+    // that a batch number once given is never given again.
     bool remove(const std::string& name);
 
 private:
     JournalStore(std::string path, Folder folder) : path_(std::move(path)), folder_(std::move(folder)) {}
     std::vector<std::string> names() const;
+    // The highest sequence number given so far: of the journals, or left by one removed.
+    std::uint64_t last_sequence() const;
+    bool keep_number(std::uint64_t sequence);
     std::vector<Stored> journals_where(const std::function<bool(const std::string& key)>& wanted,
                                        const std::string* base, std::vector<Unreadable>* unreadable) const;
     // The text of journal `name`, or nothing with `why` set.

@@ -158,4 +158,20 @@ TEST(History, PruningTellsWhatKeptJournalsButNotAnotherProcessAtWork) {
     EXPECT_EQ(problem, "the journal folder " + file + " is not a folder");
 }
 
+TEST(History, ABatchNumberOnceGivenIsNeverGivenAgainWhateverIsPruned) {
+    Folders f;
+    disktree::make(f.base(), {"a", "b", "c"});
+    renamer::Batch(f.base(), requests({{"a", "a2"}}), f.journals()).apply();
+    renamer::Batch(f.base(), requests({{"b", "b2"}}), f.journals()).apply();
+    const std::int64_t now = renamer::history(f.journals(), "").batches[0].time;
+    EXPECT_EQ(renamer::prune(f.journals(), {-1, 0}, now), 2u);
+    EXPECT_EQ(snapshot(f.journals()), (disktree::Snapshot{{"000000000002.last", ""}}));
+    renamer::Batch(f.base(), requests({{"c", "c2"}}), f.journals()).apply();
+    EXPECT_EQ(states(renamer::history(f.journals(), "")),
+              (std::vector<std::pair<std::uint64_t, std::string>>{{3, "done"}}));
+    EXPECT_EQ(renamer::prune(f.journals(), {-1, 0}, now), 1u);
+    EXPECT_EQ(snapshot(f.journals()), (disktree::Snapshot{{"000000000003.last", ""}}));  // one marker at most
+    EXPECT_TRUE(renamer::history(f.journals(), "").unreadable.empty());
+}
+
 }  // namespace
