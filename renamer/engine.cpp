@@ -52,7 +52,9 @@ Batch::Batch(const std::string& base, std::vector<Request> requests, const std::
 
 PlanInput Batch::input(const std::vector<std::optional<Fingerprint>>* expected, Depth depth) const {
     // A listing lent for the preview is old news by the time of apply.
-    return PlanInput{base_, &requests_, expected, kept_out_, depth, depth == Depth::steps ? nullptr : listing_};
+    PlanInput in{base_, &requests_, expected, kept_out_, depth, depth == Depth::steps ? nullptr : listing_};
+    if (expected) in.previewed = &*preview_;
+    return in;
 }
 
 const std::vector<Entry>& Batch::preview() const {

@@ -63,6 +63,9 @@ public:
         if (in_.depth != Depth::verdicts) plan_.seen.resize(requests_.size());
         std::unordered_map<std::string_view, std::vector<std::size_t>> by_dir;
         refuse_listed_twice();
+        if (in_.previewed)
+            for (std::size_t i = 0; i < requests_.size(); ++i)
+                if ((*in_.previewed)[i].status == Status::refused) refuse(i, (*in_.previewed)[i].reason);
         for (std::size_t i = 0; i < requests_.size(); ++i) {
             if (plan_.verdicts[i].status != Status::rename) continue;
             std::string_view dir, name;

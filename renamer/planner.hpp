@@ -59,6 +59,9 @@ struct PlanInput {
     Depth depth = Depth::steps;
     const Listing* listing = nullptr;  // of the one folder of a batch, read by the caller already
     bool restoring = false;            // undo: old names come back, leading dots too
+    // The preview the user was shown: what it refused stays refused, for
+    // the reason shown, whatever changed on disk since.
+    const std::vector<Entry>* previewed = nullptr;
 };
 
 Plan make_plan(const PlanInput& input);

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
@@ -274,6 +275,38 @@ TEST(Apply, AnEntryReplacedAfterThePlanIsNotRenamed) {
         for (const std::string& name : names) before[name] = name == victim ? "new" : "contents of " + name;
         EXPECT_EQ(snapshot(f.base()), disktree::moved(before, expected)) << c.what;
         std::remove((f.base() + "/../outside").c_str());
+    }
+}
+
+TEST(Apply, WhatThePreviewRefusedStaysRefusedWhateverChangedSince) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> before;  // the disk when the preview is made
+        std::string refused;              // the reason the preview gives "b - 2"
+        std::function<void(const std::string& base)> meanwhile;
+    };
+    const Case cases[] = {
+        {"the entry came back", {"a - 1"}, "the entry no longer exists",
+         [](const std::string& base) { disktree::make(base, {"b - 2"}); }},
+        {"its new name came free", {"a - 1", "b - 2", "2 - b"}, renamer::TARGET_TAKEN,
+         [](const std::string& base) { std::remove((base + "/2 - b").c_str()); }},
+    };
+    for (const Case& c : cases) {
+        Folders f;
+        disktree::make(f.base(), c.before);
+        renamer::Batch batch(f.base(), requests({{"a - 1", "1 - a"}, {"b - 2", "2 - b"}}), f.journals());
+        ASSERT_EQ(statuses(batch.preview()),
+                  (std::vector<std::pair<std::string, Status>>{{"a - 1", Status::rename}, {"b - 2", Status::refused}}))
+            << c.what;
+        EXPECT_EQ(batch.preview()[1].reason, c.refused) << c.what;
+        c.meanwhile(f.base());
+        const disktree::Snapshot shown = snapshot(f.base());
+        const std::vector<renamer::Entry> result = batch.apply();
+        EXPECT_EQ(statuses(result),
+                  (std::vector<std::pair<std::string, Status>>{{"a - 1", Status::done}, {"b - 2", Status::refused}}))
+            << c.what;
+        EXPECT_EQ(result[1].reason, c.refused) << c.what;
+        EXPECT_EQ(snapshot(f.base()), disktree::moved(shown, {{"a - 1", "1 - a"}})) << c.what;
     }
 }
 

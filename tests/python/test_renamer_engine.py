@@ -353,6 +353,21 @@ def test_an_undo_whose_journal_cannot_be_marked_says_so_and_stays_offered(base, 
     assert snapshot(base) == before and not renamer.can_undo(str(base))
 
 
+@pytest.mark.parametrize("names, meanwhile, reason", [
+    (["Lee - Notes.txt"], lambda base: make(base, ["Doe - Plan.md"]), "the entry no longer exists"),
+    (["Lee - Notes.txt", "Doe - Plan.md", "Plan - Doe.md"], lambda base: os.remove(base / "Plan - Doe.md"),
+     "a file or folder of that name exists"),
+])
+def test_what_the_plan_showed_refused_stays_refused_when_applied(base, names, meanwhile, reason):
+    make(base, names)
+    plan = renamer.plan(str(base), [("Lee - Notes.txt", "Notes - Lee.txt"), ("Doe - Plan.md", "Plan - Doe.md")])
+    assert [(e["status"], e["reason"]) for e in plan.entries] == [("rename", ""), ("refused", reason)]
+    meanwhile(base)
+    shown = snapshot(base)
+    assert [(e["status"], e["reason"]) for e in plan.apply()] == [("done", ""), ("refused", reason)]
+    assert snapshot(base) == moved(shown, {"Lee - Notes.txt": "Notes - Lee.txt"})
+
+
 def test_a_chosen_batch_whose_folder_is_gone_says_so(base, tmp_path):
     make(base, ["Lee - Notes.txt"])
     renamer.plan(str(base), [("Lee - Notes.txt", "Notes - Lee.txt")]).apply()
