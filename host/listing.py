@@ -2,12 +2,14 @@
 the renames of Execute and the restorations of Undo."""
 
 import os
+import re
 
 import wx
 
 from readable import readable
 
 LISTED_AT_MOST = 25  # entries a report names before it says how many more
+_CONTROL = re.compile("[\x00-\x1f\x7f]")
 
 
 def rename_line(entry):
@@ -20,16 +22,24 @@ def restore_line(entry):
     return f"{old}  \u2190  {entry['path']}"
 
 
-def describe(entries, status, line_of=rename_line):
-    """Lines for the entries of one status, at most LISTED_AT_MOST of them."""
+def one_line(text):
+    """`text` with each control character (a newline or a tab in a name) as
+    its picture (\u240a, \u2409), so that one entry takes one line."""
+    return _CONTROL.sub(lambda m: "\u2421" if m.group() == "\x7f" else chr(0x2400 + ord(m.group())), text)
+
+
+def describe(entries, status, line_of=rename_line, at_most=LISTED_AT_MOST):
+    """Lines for the entries of one status; past `at_most` (None: no end)
+    one line says how many more."""
     chosen = [e for e in entries if e["status"] == status]
+    shown = chosen if at_most is None else chosen[:at_most]
     lines = []
-    for entry in chosen[:LISTED_AT_MOST]:
+    for entry in shown:
         line = line_of(entry)
         lines.append(f"{line}: {entry['reason']}" if entry["reason"] else line)
-    if len(chosen) > LISTED_AT_MOST:
-        lines.append(f"... and {len(chosen) - LISTED_AT_MOST} more")
-    return [readable(line) for line in lines]
+    if len(chosen) > len(shown):
+        lines.append(f"... and {len(chosen) - len(shown)} more")
+    return [one_line(readable(line)) for line in lines]
 
 
 class ListingDialog(wx.Dialog):
@@ -51,11 +61,13 @@ class ListingDialog(wx.Dialog):
 
 
 def with_refusals(head, entries, line_of):
+    """Every entry, to be done and refused: OK does what is listed, all of
+    it and nothing else."""
     to_do = sum(e["status"] == "rename" for e in entries)
     refused = len(entries) - to_do
-    lines = [head(to_do)] + describe(entries, "rename", line_of)
+    lines = [head(to_do)] + describe(entries, "rename", line_of, at_most=None)
     if refused:
-        lines += ["", f"Refused ({refused}):"] + describe(entries, "refused", line_of)
+        lines += ["", f"Refused ({refused}):"] + describe(entries, "refused", line_of, at_most=None)
     return to_do, lines
 
 

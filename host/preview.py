@@ -122,7 +122,7 @@ class Preview:
             if row.edited:
                 continue
             proposal, misfit = proposer.review(row)
-            shown = readable(proposal)
+            shown = readable(proposal, escaping=getattr(row, "shown_readably", False))
             if shown != row.machine:
                 row.machine = shown
                 row.proposed.ChangeValue(shown)  # no text event: this is no hand edit

@@ -3,31 +3,38 @@
 Python hands such names over with each undecodable byte as a lone
 surrogate (U+DC80..U+DCFF); the toolkit cannot show those and blanks the
 whole text. On screen each such byte is written \\xNN instead, and `exact`
-turns that spelling back into the byte for the rename."""
+turns that spelling back into the byte for the rename. In a row shown so,
+every backslash of the name itself is written twice, so that no name can
+be taken for another."""
 
 import re
 
 _UNDECODABLE = re.compile("[\udc80-\udcff]")
 _OTHER_SURROGATE = re.compile("[\ud800-\udfff]")
-_WRITTEN_BYTE = re.compile(r"\\x([89a-fA-F][0-9a-fA-F])")
+# A backslash written twice, or the spelling of a byte.
+_WRITTEN = re.compile(r"\\\\|\\x([89a-fA-F][0-9a-fA-F])")
 
 
 def has_undecodable(text):
     return _OTHER_SURROGATE.search(text) is not None
 
 
-def readable(text):
+def readable(text, escaping=False):
     """`text` as the toolkit can show it: undecodable bytes as \\xNN, any
-    other lone surrogate as U+FFFD."""
+    other lone surrogate as U+FFFD; with `escaping` (text that `exact` will
+    turn back), each backslash as two."""
+    if escaping:
+        text = text.replace("\\", "\\\\")
     text = _UNDECODABLE.sub(lambda m: f"\\x{ord(m.group()) - 0xDC00:02x}", text)
     return _OTHER_SURROGATE.sub("\ufffd", text)
 
 
 def exact(text):
-    """The inverse of `readable` for undecodable bytes: \\xNN (NN from 80
-    to ff) becomes the byte again. Only for text that was shown through
-    `readable`: elsewhere a name may well hold those four characters."""
-    return _WRITTEN_BYTE.sub(lambda m: chr(0xDC00 + int(m.group(1), 16)), text)
+    """The inverse of `readable(text, escaping=True)` (of `readable` alone
+    when the text holds no backslash): \\xNN (NN from 80 to ff) becomes the
+    byte again and two backslashes one. Only for text shown so: elsewhere a
+    name may well hold those characters."""
+    return _WRITTEN.sub(lambda m: chr(0xDC00 + int(m.group(1), 16)) if m.group(1) else "\\", text)
 
 
 def show_rows_readably(rows):
@@ -38,8 +45,8 @@ def show_rows_readably(rows):
     for row in rows:
         proposal = row.proposed.GetValue()
         if has_undecodable(row.name) or has_undecodable(proposal):
-            row.checkbox.SetLabel(readable(row.name))
-            row.proposed.ChangeValue(readable(proposal))
+            row.checkbox.SetLabel(readable(row.name, escaping=True))
+            row.proposed.ChangeValue(readable(proposal, escaping=True))
             row.shown_readably = True
 
 

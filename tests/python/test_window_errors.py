@@ -53,6 +53,18 @@ def test_readable_and_back(text, shown):
         assert exact(readable(text)) == text
 
 
+@pytest.mark.parametrize("text, shown", [
+    ("Lee\\x80 - Notes\udce9", "Lee\\\\x80 - Notes\\xe9"),  # the four characters and a byte
+    ("back\\\udc80", "back\\\\\\x80"),  # a backslash before a byte
+    ("two\\\\x81\udc81", "two\\\\\\\\x81\\x81"),
+    ("C:\\dir\\\udcff", "C:\\\\dir\\\\\\xff"),
+    ("ends in \\", "ends in \\\\"),
+])
+def test_a_row_shown_readably_gives_back_exactly_what_it_was_given(text, shown):
+    assert readable(text, escaping=True) == shown
+    assert exact(shown) == text
+
+
 def test_a_name_that_is_not_utf8_is_shown_readably_and_renamed_exactly(window, tmp_path):
     folder = library_with_bad_name(tmp_path, "contents of the bad name", ["Lee - Notes.txt"])
     before = snapshot(folder)
@@ -68,6 +80,20 @@ def test_a_name_that_is_not_utf8_is_shown_readably_and_renamed_exactly(window, t
     assert snapshot(folder) == moved(before, {BAD: os.fsdecode(b"x - Bad\xff\xfeName.txt"),
                                               "Lee - Notes.txt": "Notes - Lee.txt"})
     assert os.fsencode("x - Bad\udcff\udcfeName.txt") in os.listdir(os.fsencode(folder))
+
+
+def test_the_spelling_of_a_byte_in_a_name_is_renamed_as_it_is(window, tmp_path):
+    folder = tmp_path / "library"
+    folder.mkdir()
+    with open(os.path.join(os.fsencode(folder), b"Lee\\x80 - Notes\xe9.txt"), "w") as handle:
+        handle.write("notes")
+    frame = open_on(window, folder)
+    (row,) = fileitem.nodes.values()
+    assert (row.checkbox.GetLabel(), row.proposed.GetValue()) == (
+        "Lee\\\\x80 - Notes\\xe9.txt", "Notes\\xe9 - Lee\\\\x80.txt")
+    frame.select(wx.CHK_CHECKED)
+    frame.execute()
+    assert os.listdir(os.fsencode(folder)) == [b"Notes\xe9 - Lee\\x80.txt"]
 
 
 def test_an_edited_proposal_keeps_the_bytes_it_shows_as_escapes(window, tmp_path):
@@ -222,15 +248,22 @@ def test_folders_left_out_of_the_tree_are_named_three_at_most(window, tmp_path, 
     assert [row.name for row in fileitem.nodes.values()] == ["Lee - Notes.txt"]
 
 
-def test_proposals_made_while_typing_stay_readable_and_exact(window, tmp_path):
-    folder = library_with_bad_name(tmp_path)
+@pytest.mark.parametrize("name, label, proposal, renamed", [
+    (b"Bad\xff\xfeName - x.txt", "Bad\\xff\\xfeName - x.txt", "x ~ Bad\\xff\\xfeName.txt",
+     b"x ~ Bad\xff\xfeName.txt"),
+    (b"C:\\x90\xe9 - y.txt", "C:\\\\x90\\xe9 - y.txt", "y ~ C:\\\\x90\\xe9.txt", b"y ~ C:\\x90\xe9.txt"),
+])
+def test_proposals_made_while_typing_stay_readable_and_exact(window, tmp_path, name, label, proposal,
+                                                             renamed):
+    folder = tmp_path / "library"
+    folder.mkdir()
+    open(os.path.join(os.fsencode(folder), name), "w").close()
     frame = open_on(window, folder)
     frame.choices.target_ctrl.ChangeValue("b ~ a")
     frame.preview.repropose()
     row = list(fileitem.nodes.values())[0]
-    assert (row.checkbox.GetLabel(), row.proposed.GetValue()) == (
-        "Bad\\xff\\xfeName - x.txt", "x ~ Bad\\xff\\xfeName.txt")
+    assert (row.checkbox.GetLabel(), row.proposed.GetValue()) == (label, proposal)
     assert not row.edited
     frame.select(wx.CHK_CHECKED)
     frame.execute()
-    assert os.listdir(os.fsencode(folder)) == [b"x ~ Bad\xff\xfeName.txt"]
+    assert os.listdir(os.fsencode(folder)) == [renamed]
