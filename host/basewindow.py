@@ -366,19 +366,19 @@ class Basewindow(wx.Frame):
         """Lists what undoing the batch (the latest when None) would restore
         and refuse, and restores on confirmation."""
         chosen = {} if batch is None else {"batch": batch, "only": only}
-        preview = self._undo_or_tell(renamer.undo_preview, location, chosen)
-        if preview is False:
+        plan = self._undo_or_tell(lambda: renamer.undo_plan(location, **chosen))
+        if plan is False:
             return
-        if preview is None:
+        if plan is None:
             self.show_progress("Nothing to undo in " + location)
             self._offer_undo()
             return
         title = "Undo last rename" if batch is None else f"Undo batch {batch}"
-        if not confirmed(UndoDialog(parent or self, location, preview, title=title)):
+        if not confirmed(UndoDialog(parent or self, location, plan.entries, title=title)):
             return
         journal_problems = []
-        results = self._undo_or_tell(renamer.undo, location,
-                                     dict(chosen, on_journal_problem=journal_problems.append))
+        # The batch shown and none other, even if another undo came first.
+        results = self._undo_or_tell(lambda: plan.apply(on_journal_problem=journal_problems.append))
         if results is False:
             return
         if results is None:
@@ -390,11 +390,11 @@ class Basewindow(wx.Frame):
             self._tell(f"The names reported restored are back, but {problem}, so Undo may offer "
                        f"the batch again.", wx.ICON_WARNING)
 
-    def _undo_or_tell(self, undo, location, chosen):
-        """What `undo` gives, or False once a journal or folder that keeps it
-        from starting is told in the engine's own words."""
+    def _undo_or_tell(self, undo):
+        """What `undo()` gives, or False once a journal or folder that keeps
+        it from starting is told in the engine's own words."""
         try:
-            return undo(location, **chosen)
+            return undo()
         except OSError as error:
             self._tell(f"Nothing was undone: {error}.", wx.ICON_ERROR)
             return False

@@ -106,6 +106,9 @@ UndoResult undo_preview(const std::string& base, const std::string& journal_fold
 struct UndoChoice {
     std::optional<std::uint64_t> sequence;
     std::optional<std::vector<std::string>> only;
+    // The preview the user was shown (of the same choice): only that batch
+    // is taken back, and what it refused stays refused, for the reason shown.
+    const UndoResult* shown = nullptr;
 };
 
 // undo_latest and undo_preview for a chosen batch. Entries a later batch

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <string_view>
+#include <unordered_map>
 
 #include "renamer/engine.hpp"
 #include "renamer/executor.hpp"
@@ -133,6 +135,17 @@ bool nothing_left(const std::string& root, const Journal& journal) {
 }
 
 // The old name is what undo wants back; say so when it is taken.
+// For each request, its entry in the preview `shown` when that refused it.
+std::vector<Entry> refused_when_shown(const std::vector<Request>& requests, const UndoResult& shown) {
+    std::unordered_map<std::string_view, const Entry*> refused;
+    for (const Entry& e : shown.entries)
+        if (e.status == Status::refused) refused.emplace(e.path, &e);
+    std::vector<Entry> out(requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i)
+        if (const auto found = refused.find(requests[i].path); found != refused.end()) out[i] = *found->second;
+    return out;
+}
+
 void word_for_undo(std::vector<Entry>& entries) {
     for (Entry& e : entries)
         if (e.status == Status::refused && e.reason == TARGET_TAKEN) e.reason = "the old name " + e.new_name + " is taken";
@@ -207,10 +220,18 @@ UndoResult undo_chosen(const std::string& base, const std::string& journal_folde
     result.problem.clear();
     std::optional<Target> target = find_target(*store, root, choice, hooks != nullptr, result.problem);
     if (!target) return result;
+    if (choice.shown && target->journal.sequence != choice.shown->sequence) {
+        result.problem = "the batch to undo in " + root + " is no longer batch " +
+                         std::to_string(choice.shown->sequence) + ", the one shown";
+        return result;
+    }
     result.found = true;
     result.sequence = target->journal.sequence;
     PlanInput input{root, &target->plan.requests, nullptr, part_below(real_path(store->path()), root)};
     input.restoring = true;
+    const std::vector<Entry> previewed =
+        choice.shown ? refused_when_shown(target->plan.requests, *choice.shown) : std::vector<Entry>{};
+    if (choice.shown) input.previewed = &previewed;
     Plan plan = make_plan(input);
     result.entries = entries_of(target->plan.requests, std::move(plan.verdicts));
     word_for_undo(result.entries);

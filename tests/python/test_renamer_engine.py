@@ -368,6 +368,37 @@ def test_what_the_plan_showed_refused_stays_refused_when_applied(base, names, me
     assert snapshot(base) == moved(shown, {"Lee - Notes.txt": "Notes - Lee.txt"})
 
 
+def test_an_undo_shown_takes_back_that_batch_or_nothing(base):
+    make(base, ["Lee - Notes.txt", "Doe - Plan.md"])
+    before = snapshot(base)
+    renamer.plan(str(base), [("Lee - Notes.txt", "Notes - Lee.txt")]).apply()
+    renamer.plan(str(base), [("Doe - Plan.md", "Plan - Doe.md")]).apply()
+    shown = renamer.undo_plan(str(base))
+    assert shown.batch == 2
+    assert statuses(shown.entries) == [("Plan - Doe.md", "rename")]
+    assert statuses(renamer.undo(str(base))) == [("Plan - Doe.md", "done")]  # elsewhere, meanwhile
+    after_other_undo = snapshot(base)
+    with pytest.raises(OSError, match=f"^the batch to undo in {base} is no longer batch 2, the one shown$"):
+        shown.apply()
+    assert snapshot(base) == after_other_undo != before  # batch 1 stays done
+    assert renamer.undo_plan(str(base)).batch == 1
+
+
+def test_what_an_undo_shown_refused_stays_refused(base):
+    make(base, ["Lee - Notes.txt", "Doe - Plan.md"])
+    before = snapshot(base)
+    renamer.plan(str(base), [("Lee - Notes.txt", "Notes - Lee.txt"), ("Doe - Plan.md", "Plan - Doe.md")]).apply()
+    make(base, ["Lee - Notes.txt"])  # the old name taken again
+    shown = renamer.undo_plan(str(base))
+    assert [(e["path"], e["status"], e["reason"]) for e in shown.entries] == [
+        ("Notes - Lee.txt", "refused", "the old name Lee - Notes.txt is taken"), ("Plan - Doe.md", "rename", "")]
+    os.remove(base / "Lee - Notes.txt")  # free again while the dialog is up
+    on_ok = snapshot(base)
+    assert [(e["path"], e["status"], e["reason"]) for e in shown.apply()] == [
+        ("Notes - Lee.txt", "refused", "the old name Lee - Notes.txt is taken"), ("Plan - Doe.md", "done", "")]
+    assert snapshot(base) == moved(on_ok, {"Plan - Doe.md": "Doe - Plan.md"}) != before
+
+
 def test_a_chosen_batch_whose_folder_is_gone_says_so(base, tmp_path):
     make(base, ["Lee - Notes.txt"])
     renamer.plan(str(base), [("Lee - Notes.txt", "Notes - Lee.txt")]).apply()

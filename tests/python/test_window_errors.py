@@ -194,7 +194,7 @@ def test_an_exception_in_a_handler_is_shown_and_logged(window, tmp_path, monkeyp
 
     def broken(base):  # a fault of the program itself, not the engine's word about the disk
         raise RuntimeError("the journal folder is unreadable")
-    monkeypatch.setattr(renamer, "undo_preview", broken)
+    monkeypatch.setattr(renamer, "undo_plan", broken)
     item = frame.menu_items["Undo last rename"]
     wx.PostEvent(frame, wx.CommandEvent(wx.wxEVT_MENU, item.GetId()))
     wx.SafeYield()

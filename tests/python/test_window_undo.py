@@ -7,11 +7,12 @@ import os
 import pytest
 import wx
 
+import basewindow
 import fileitem
 import listing
 import renamer
 from appwindow import ConfirmingUndo, FakeMessageDialog, window  # noqa: F401
-from disktree import make, snapshot
+from disktree import make, moved, snapshot
 
 NAMES = ["Lee - Notes.txt", "Smith - Report.txt", "Doe - Plan.md"]
 
@@ -167,17 +168,40 @@ def test_a_journal_that_cannot_be_read_is_told_in_plain_words(renamed):
 def test_a_journal_not_marked_undone_is_told_after_the_restore(renamed, monkeypatch):
     frame, folder, before = renamed
     problem = "the journal /state/reshape/1.journal could not be marked as undone (No space left on device)"
-    real_undo = renamer.undo
+    real_plan = renamer.undo_plan
 
-    def undo_with_a_full_disk(base, on_journal_problem=None, **chosen):
-        entries = real_undo(base, **chosen)
-        on_journal_problem(problem)
-        return entries
+    class OnAFullDisk:
+        def __init__(self, *args, **chosen):
+            self.plan = real_plan(*args, **chosen)
+            self.entries = self.plan.entries
 
-    monkeypatch.setattr(renamer, "undo", undo_with_a_full_disk)
+        def apply(self, on_journal_problem):
+            entries = self.plan.apply()
+            on_journal_problem(problem)
+            return entries
+
+    monkeypatch.setattr(renamer, "undo_plan", OnAFullDisk)
     frame.undo()
     assert snapshot(folder) == before
     assert frame.GetStatusBar().GetStatusText() == "Restored 1 of 1"
     assert [(d["message"], d["style"] & wx.ICON_WARNING) for d in FakeMessageDialog.shown()] == [
         ("The names reported restored are back, but " + problem + ", so Undo may offer the batch again.",
          wx.ICON_WARNING)]
+
+
+def test_ok_takes_back_the_batch_the_dialog_listed_or_nothing(renamed, monkeypatch):
+    frame, folder, before = renamed
+    renamer.plan(str(folder), [("Doe - Plan.md", "Plan - Doe.md")]).apply()
+
+    class UndoneElsewhereMeanwhile(ConfirmingUndo):
+        def ShowModal(self):
+            renamer.undo(str(folder))  # a second window, or reshape --undo in a terminal
+            return wx.ID_OK
+
+    monkeypatch.setattr(basewindow, "UndoDialog", UndoneElsewhereMeanwhile)
+    frame.undo()
+    assert [[e["path"] for e in entries] for _, entries in ConfirmingUndo.listed()] == [["Plan - Doe.md"]]
+    assert [(d["message"], d["style"] & wx.ICON_ERROR) for d in FakeMessageDialog.shown()] == [
+        (f"Nothing was undone: the batch to undo in {folder} is no longer batch 2, the one shown.",
+         wx.ICON_ERROR)]
+    assert snapshot(folder) == moved(before, {"Lee - Notes.txt": "Notes - Lee.txt"})  # batch 1 stays
