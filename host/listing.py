@@ -23,9 +23,9 @@ def restore_line(entry):
 
 
 def one_line(text):
-    """`text` with each control character (a newline or a tab in a name) as
-    its picture (\u240a, \u2409), so that one entry takes one line."""
-    return _CONTROL.sub(lambda m: "\u2421" if m.group() == "\x7f" else chr(0x2400 + ord(m.group())), text)
+    """`text` with each control character (a newline or a tab in a name)
+    written \\xNN, as undecodable bytes are: one entry takes one line."""
+    return _CONTROL.sub(lambda m: f"\\x{ord(m.group()):02x}", text)
 
 
 def describe(entries, status, line_of=rename_line, at_most=LISTED_AT_MOST):
