@@ -448,17 +448,19 @@ int run_history(const Options& o) {
     return found.unreadable.empty() ? 0 : 1;
 }
 
-// Journals of finished batches go after 90 days, beyond the newest 200,
-// once the batch `done` is carried out: its own journal is then the newest,
-// and numbers are never given twice. Returns why old journals stayed, or
-// "" (also when `done` failed for the same reason and says so already).
-std::string prune_journals(const std::vector<renamer::Entry>& done) {
+// Journals of finished batches go after 90 days, beyond the newest 200.
+// Returns why old journals stayed, or "".
+std::string prune_journals() {
     const auto now = std::chrono::duration_cast<std::chrono::seconds>(
                          std::chrono::system_clock::now().time_since_epoch()).count();
     std::string problem;
     renamer::prune(renamer::default_journal_folder(), renamer::PruneRule{}, now, &problem);
-    const bool told = std::any_of(done.begin(), done.end(), [&](const renamer::Entry& e) { return e.reason == problem; });
-    return told ? "" : problem;
+    return problem;
+}
+
+// Whether the batch `done` failed for `problem` and says so already.
+bool told_with_entries(const std::string& problem, const std::vector<renamer::Entry>& done) {
+    return std::any_of(done.begin(), done.end(), [&](const renamer::Entry& e) { return e.reason == problem; });
 }
 
 int run(int argc, char** argv) {
@@ -485,10 +487,11 @@ int run(int argc, char** argv) {
     }
     Proposals all;
     for_each_folder(o, [&](Proposals proposals, const renamer::Listing&) { all.append(std::move(proposals)); });
+    const std::string kept_journals = prune_journals();
     renamer::Batch batch(o.folder, std::move(all.requests));
     std::vector<renamer::Entry> done = batch.apply(batch_hooks());
     fine = all_fine(done);
-    const std::string kept_journals = prune_journals(done);
+    const bool tell_kept_journals = !kept_journals.empty() && !told_with_entries(kept_journals, done);
     cli::Output output = output_for(o, true);
     output.add(std::move(done));
     add_skipped(output, all.skipped);
@@ -496,7 +499,7 @@ int run(int argc, char** argv) {
     print(output);
     const bool journaled = told_of_journal(batch.journal_problem(),
                                            "the renames listed as done were carried out, and undo finds them");
-    if (!kept_journals.empty()) {
+    if (tell_kept_journals) {
         std::cout.flush();  // after the entries, as the other words on the journal
         std::cerr << "reshape: old batches were not removed from the history: " << kept_journals << "\n";
     }
