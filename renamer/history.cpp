@@ -53,7 +53,7 @@ std::size_t prune(const std::string& journal_folder, const PruneRule& rule, std:
     }
     if (!store->lock(reason, std::chrono::milliseconds(0))) return 0;
     std::size_t removed = 0, index = 0;
-    for (const JournalStore::Stored& stored : store->all_journals()) {
+    for (const JournalStore::Stored& stored : store->all_journal_marks()) {
         const bool old = index++ >= rule.keep || stored.journal.time < now - rule.max_age_seconds;
         // A batch cut short and not undone may still hold entries at temporary names.
         const bool settled = stored.journal.undone || stored.journal.complete;

@@ -158,9 +158,16 @@ bool entries_stay_inside(const Journal& journal) {
     return true;
 }
 
+// The lines of the plan and the log, which a reading of the marks passes over.
+bool is_body_line(std::string_view line) {
+    for (const std::string_view kind : {"entry\t", "step\t", "done\t", "rolledback\t"})
+        if (line.substr(0, kind.size()) == kind) return true;
+    return false;
+}
+
 }  // namespace
 
-std::optional<Journal> parse(const std::string& text) {
+std::optional<Journal> parse(const std::string& text, bool marks_only) {
     std::string_view rest(text);
     rest = rest.substr(0, rest.rfind('\n') + 1);  // a last line cut short by a full disk says nothing
     const auto next_line = [&](std::string_view& line) {
@@ -175,6 +182,7 @@ std::optional<Journal> parse(const std::string& text) {
     Journal journal;
     bool planned = false, entries_checked = false;
     while (next_line(line)) {
+        if (marks_only && is_body_line(line)) continue;
         const std::vector<std::string_view> f = fields_of(line);
         try {
             if (f[0] == "sequence" && f.size() == 2) {
@@ -229,7 +237,9 @@ std::optional<Journal> parse(const std::string& text) {
         }
     }
     // A plan cut short was never acted on: its first rename waits for the flush.
-    if (!planned || journal.base.empty() || journal.base.front() != '/' || !entries_stay_inside(journal))
+    const bool settled = journal.complete || journal.undone;  // marked only after the plan was flushed
+    if (!(planned || (marks_only && settled)) || journal.base.empty() || journal.base.front() != '/' ||
+        !entries_stay_inside(journal))
         return std::nullopt;
     return journal;
 }

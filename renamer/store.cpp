@@ -176,7 +176,25 @@ std::string JournalStore::create(Journal& journal, std::string& reason) {
     return name;
 }
 
-std::optional<std::string> JournalStore::read_trusted(const std::string& name, std::string& why) const {
+namespace {
+
+// The first and the last `each` bytes of the file `fd` of `size` bytes, cut
+// to whole lines and joined: the header and the marks of a long journal,
+// without the plan and the log between them. Empty when it cannot be read.
+std::string ends_of(int fd, off_t size, std::size_t each) {
+    std::string head(each, '\0'), tail(each, '\0');
+    if (pread(fd, head.data(), each, 0) != static_cast<ssize_t>(each) ||
+        pread(fd, tail.data(), each, size - static_cast<off_t>(each)) != static_cast<ssize_t>(each))
+        return "";
+    head.erase(head.rfind('\n') + 1);
+    tail.erase(0, tail.find('\n') + 1);
+    return head + tail;
+}
+
+}  // namespace
+
+std::optional<std::string> JournalStore::read_trusted(const std::string& name, std::string& why,
+                                                      bool ends_only) const {
     const int fd = ::openat(folder_.fd(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         why = std::string("cannot be opened: ") + std::strerror(errno);
@@ -190,6 +208,9 @@ std::optional<std::string> JournalStore::read_trusted(const std::string& name, s
         why = "belongs to another user";
     } else if (st.st_mode & 022) {
         why = "may be written by other users";
+    } else if (constexpr std::size_t EACH = 65536; ends_only && st.st_size > static_cast<off_t>(4 * EACH)) {
+        text = ends_of(fd, st.st_size, EACH);
+        if (text.empty()) why = std::string("cannot be read: ") + std::strerror(errno);
     } else {
         char buffer[65536];
         ssize_t n;
@@ -208,7 +229,7 @@ std::optional<std::string> JournalStore::read_trusted(const std::string& name, s
 
 std::vector<JournalStore::Stored> JournalStore::journals_where(
     const std::function<bool(const std::string& key)>& wanted, const std::string* base,
-    std::vector<Unreadable>* unreadable) const {
+    std::vector<Unreadable>* unreadable, bool marks_only) const {
     std::vector<std::pair<std::uint64_t, std::string>> found;
     std::uint64_t sequence;
     std::string key;
@@ -218,8 +239,8 @@ std::vector<JournalStore::Stored> JournalStore::journals_where(
     std::vector<Stored> out;
     for (const auto& [number, name] : found) {
         std::string why;
-        const std::optional<std::string> text = read_trusted(name, why);
-        std::optional<Journal> journal = text ? parse(*text) : std::nullopt;
+        const std::optional<std::string> text = read_trusted(name, why, marks_only);
+        std::optional<Journal> journal = text ? parse(*text, marks_only) : std::nullopt;
         const bool whole = journal && journal->sequence == number && folder_key(journal->base) == key_of(name);
         if (whole && (!base || journal->base == *base)) {
             out.push_back({name, std::move(*journal)});
@@ -238,6 +259,10 @@ std::vector<JournalStore::Stored> JournalStore::journals_of(const std::string& b
 
 std::vector<JournalStore::Stored> JournalStore::all_journals(std::vector<Unreadable>* unreadable) const {
     return journals_where([](const std::string&) { return true; }, nullptr, unreadable);
+}
+
+std::vector<JournalStore::Stored> JournalStore::all_journal_marks() const {
+    return journals_where([](const std::string&) { return true; }, nullptr, nullptr, true);
 }
 
 bool JournalStore::keep_number(std::uint64_t sequence) {

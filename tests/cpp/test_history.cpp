@@ -174,4 +174,35 @@ TEST(History, ABatchNumberOnceGivenIsNeverGivenAgainWhateverIsPruned) {
     EXPECT_TRUE(renamer::history(f.journals(), "").unreadable.empty());
 }
 
+TEST(History, PruningLongJournalsReadsTheirEndsAndKeepsWhatIsNotSettled) {
+    Folders f;
+    std::vector<std::string> names;
+    std::vector<std::pair<std::string, std::string>> first, second;
+    const std::string longer(60, 'x');  // journals of some 300 KB each
+    for (int i = 0; i < 2000; ++i) {
+        names.push_back("a" + std::to_string(i) + longer);
+        names.push_back("b" + std::to_string(i) + longer);
+        first.push_back({names[names.size() - 2], "A" + std::to_string(i) + longer});
+        second.push_back({names.back(), "B" + std::to_string(i) + longer});
+    }
+    disktree::make(f.base(), names);
+    renamer::Batch(f.base(), requests(first), f.journals()).apply();
+    const int status = in_child([&] {
+        renamer::Hooks hooks;
+        hooks.before_step = [](std::size_t step) {
+            if (step == 1000) raise(SIGKILL);
+        };
+        renamer::Batch(f.base(), requests(second), f.journals()).apply(hooks);
+    });
+    ASSERT_TRUE(WIFSIGNALED(status));
+    for (const auto& [name, text] : snapshot(f.journals())) ASSERT_GT(text.size(), 4u * 65536) << name;
+    const std::int64_t now = renamer::history(f.journals(), "").batches[0].time;
+    EXPECT_EQ(renamer::prune(f.journals(), {-1, 0}, now), 1u);  // the finished one; the cut-short one stays
+    EXPECT_EQ(states(renamer::history(f.journals(), "")),
+              (std::vector<std::pair<std::uint64_t, std::string>>{{2, "cut short"}}));
+    renamer::undo_latest(f.base(), f.journals());
+    EXPECT_EQ(renamer::prune(f.journals(), {-1, 0}, now), 1u);  // undone now: it may go
+    EXPECT_TRUE(renamer::history(f.journals(), "").batches.empty());
+}
+
 }  // namespace
