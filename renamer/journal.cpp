@@ -158,9 +158,9 @@ bool entries_stay_inside(const Journal& journal) {
     return true;
 }
 
-// The lines of the plan and the log, which a reading of the marks passes over.
-bool is_body_line(std::string_view line) {
-    for (const std::string_view kind : {"entry\t", "step\t", "done\t", "rolledback\t"})
+// The lines of the plan, which a reading of the marks passes over.
+bool is_plan_line(std::string_view line) {
+    for (const std::string_view kind : {"entry\t", "step\t"})
         if (line.substr(0, kind.size()) == kind) return true;
     return false;
 }
@@ -182,7 +182,7 @@ std::optional<Journal> parse(const std::string& text, bool marks_only) {
     Journal journal;
     bool planned = false, entries_checked = false;
     while (next_line(line)) {
-        if (marks_only && is_body_line(line)) continue;
+        if (marks_only && is_plan_line(line)) continue;
         const std::vector<std::string_view> f = fields_of(line);
         try {
             if (f[0] == "sequence" && f.size() == 2) {
@@ -218,7 +218,7 @@ std::optional<Journal> parse(const std::string& text, bool marks_only) {
                 journal.steps.push_back(std::move(s));
             } else if (f[0] == "done" && f.size() == 2) {
                 const std::size_t step = number<std::size_t>(f[1]);
-                if (step >= journal.steps.size()) return std::nullopt;
+                if (step >= journal.steps.size() && !marks_only) return std::nullopt;
                 journal.logged_done.insert(step);
             } else if (f[0] == "rolledback" && f.size() == 2) {
                 journal.logged_done.erase(number<std::size_t>(f[1]));

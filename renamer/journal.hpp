@@ -60,10 +60,10 @@ extern const char* const PARTLY_UNDONE;  // the line after some entries were tak
 // The journal in `text`, or nothing when it is not one, was cut short before
 // its plan was whole, or names a step that would leave its batch's folder
 // or touch a name the plan does not give its entry. With `marks_only`, its
-// header and marks (complete, undone) and no entries, steps or log, read
-// without looking into the rest: enough to tell which journals to prune.
-// The text may then leave out lines between the header and the marks: a
-// journal marked complete or undone had its plan whole.
+// header, log and marks (complete, undone) and no entries or steps, read
+// without looking into the plan: enough to tell which journals to prune.
+// The text may then leave out lines between the header and the marks (and
+// so part of the log): a journal marked complete or undone had its plan whole.
 std::optional<Journal> parse(const std::string& text, bool marks_only = false);
 
 }  // namespace renamer

@@ -261,6 +261,11 @@ std::vector<JournalStore::Stored> JournalStore::all_journals(std::vector<Unreada
     return journals_where([](const std::string&) { return true; }, nullptr, unreadable);
 }
 
+std::vector<JournalStore::Stored> JournalStore::journal_marks_of(const std::string& base) const {
+    const std::string wanted = folder_key(base);
+    return journals_where([&](const std::string& key) { return key == wanted; }, &base, nullptr, true);
+}
+
 std::vector<JournalStore::Stored> JournalStore::all_journal_marks() const {
     return journals_where([](const std::string&) { return true; }, nullptr, nullptr, true);
 }

@@ -57,10 +57,12 @@ public:
     // Every trusted, well-formed journal, newest first.
     std::vector<Stored> all_journals(std::vector<Unreadable>* unreadable = nullptr) const;
 
-    // Every trusted journal with its header and marks only (parse's
-    // `marks_only`), newest first: many times faster than all_journals on
-    // long batches, and enough to choose which to prune.
+    // Every trusted journal (of the folder `base`) with its header and marks
+    // only (parse's `marks_only`), newest first: many times faster than
+    // all_journals (journals_of) on long batches, and enough to choose which
+    // to prune, or to see that a batch changed something.
     std::vector<Stored> all_journal_marks() const;
+    std::vector<Stored> journal_marks_of(const std::string& base) const;
 
     // Removes the journal `name`. Call with the lock taken. The newest
     // journal leaves its number behind (in an empty "<number>.last"), so

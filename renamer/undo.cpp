@@ -284,8 +284,17 @@ bool can_undo(const std::string& base, const std::string& journal_folder) {
     std::string reason;
     const std::optional<JournalStore> store = root.empty() ? std::nullopt : JournalStore::open(journal_folder, reason);
     if (!store) return false;
+    const auto undoable = [](const Journal& j) { return !j.undone && j.changed_something(); };
+    // The marks say at once that the newest batch left open changed
+    // something; that it changed nothing, only its whole log can say.
+    bool unsure = false;
+    for (const JournalStore::Stored& stored : store->journal_marks_of(root)) {
+        if (undoable(stored.journal)) return true;
+        if ((unsure = !stored.journal.undone)) break;
+    }
+    if (!unsure) return false;
     for (const JournalStore::Stored& stored : store->journals_of(root))
-        if (!stored.journal.undone && stored.journal.changed_something()) return true;
+        if (undoable(stored.journal)) return true;
     return false;
 }
 

@@ -2,6 +2,8 @@
 // its entries past later changes, and pruning that spares unfinished ones.
 #include <signal.h>
 
+#include <tuple>
+
 #include "engine_fixture.hpp"
 #include "renamer/history.hpp"
 
@@ -174,18 +176,28 @@ TEST(History, ABatchNumberOnceGivenIsNeverGivenAgainWhateverIsPruned) {
     EXPECT_TRUE(renamer::history(f.journals(), "").unreadable.empty());
 }
 
+// Two long batches' worth of names in `base` (journals of some 300 KB
+// each, so that only their ends are read for their marks): renames of the
+// files "a..." and of the files "b...".
+struct LongBatches {
+    std::vector<std::pair<std::string, std::string>> first, second;
+    explicit LongBatches(const std::string& base) {
+        const std::string longer(60, 'x');
+        std::vector<std::string> names;
+        for (int i = 0; i < 2000; ++i) {
+            names.push_back("a" + std::to_string(i) + longer);
+            names.push_back("b" + std::to_string(i) + longer);
+            first.push_back({names[names.size() - 2], "A" + std::to_string(i) + longer});
+            second.push_back({names.back(), "B" + std::to_string(i) + longer});
+        }
+        disktree::make(base, names);
+    }
+};
+
 TEST(History, PruningLongJournalsReadsTheirEndsAndKeepsWhatIsNotSettled) {
     Folders f;
-    std::vector<std::string> names;
-    std::vector<std::pair<std::string, std::string>> first, second;
-    const std::string longer(60, 'x');  // journals of some 300 KB each
-    for (int i = 0; i < 2000; ++i) {
-        names.push_back("a" + std::to_string(i) + longer);
-        names.push_back("b" + std::to_string(i) + longer);
-        first.push_back({names[names.size() - 2], "A" + std::to_string(i) + longer});
-        second.push_back({names.back(), "B" + std::to_string(i) + longer});
-    }
-    disktree::make(f.base(), names);
+    const LongBatches batches(f.base());
+    const auto& [first, second] = std::tie(batches.first, batches.second);
     renamer::Batch(f.base(), requests(first), f.journals()).apply();
     const int status = in_child([&] {
         renamer::Hooks hooks;
@@ -203,6 +215,24 @@ TEST(History, PruningLongJournalsReadsTheirEndsAndKeepsWhatIsNotSettled) {
     renamer::undo_latest(f.base(), f.journals());
     EXPECT_EQ(renamer::prune(f.journals(), {-1, 0}, now), 1u);  // undone now: it may go
     EXPECT_TRUE(renamer::history(f.journals(), "").batches.empty());
+}
+
+TEST(History, UndoIsOfferedAfterALongBatchOnlyWhenItChangedSomething) {
+    Folders f;
+    const LongBatches batches(f.base());
+    renamer::Hooks failing;
+    failing.before_step = [](std::size_t) { throw renamer::StepFailure("injected failure"); };
+    renamer::Batch(f.base(), requests(batches.first), f.journals()).apply(failing);
+    EXPECT_FALSE(renamer::can_undo(f.base(), f.journals()));  // its whole log says: nothing was done
+    renamer::Batch(f.base(), requests(batches.second), f.journals()).apply();
+    EXPECT_TRUE(renamer::can_undo(f.base(), f.journals()));
+    renamer::undo_latest(f.base(), f.journals());
+    EXPECT_FALSE(renamer::can_undo(f.base(), f.journals()));  // past the undone one, the one that did nothing
+    for (const auto& [name, text] : snapshot(f.journals())) {
+        if (name.size() > 8 && name.compare(name.size() - 8, 8, ".journal") == 0) {
+            EXPECT_GT(text.size(), 4u * 65536) << name;
+        }
+    }
 }
 
 }  // namespace
