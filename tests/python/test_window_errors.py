@@ -59,6 +59,8 @@ def test_readable_and_back(text, shown):
     ("two\\\\x81\udc81", "two\\\\\\\\x81\\x81"),
     ("C:\\dir\\\udcff", "C:\\\\dir\\\\\\xff"),
     ("ends in \\", "ends in \\\\"),
+    ("Lee\nNotes\t\x7f\x00", "Lee\\x0aNotes\\x09\\x7f\\x00"),  # control characters
+    ("typed \\x0a", "typed \\\\x0a"),
 ])
 def test_a_row_shown_readably_gives_back_exactly_what_it_was_given(text, shown):
     assert readable(text, escaping=True) == shown
@@ -252,6 +254,7 @@ def test_folders_left_out_of_the_tree_are_named_three_at_most(window, tmp_path, 
     (b"Bad\xff\xfeName - x.txt", "Bad\\xff\\xfeName - x.txt", "x ~ Bad\\xff\\xfeName.txt",
      b"x ~ Bad\xff\xfeName.txt"),
     (b"C:\\x90\xe9 - y.txt", "C:\\\\x90\\xe9 - y.txt", "y ~ C:\\\\x90\\xe9.txt", b"y ~ C:\\x90\xe9.txt"),
+    (b"Lee\nNotes - z.txt", "Lee\\x0aNotes - z.txt", "z ~ Lee\\x0aNotes.txt", b"z ~ Lee\nNotes.txt"),
 ])
 def test_proposals_made_while_typing_stay_readable_and_exact(window, tmp_path, name, label, proposal,
                                                              renamed):
