@@ -2,14 +2,12 @@
 the renames of Execute and the restorations of Undo."""
 
 import os
-import re
 
 import wx
 
-from readable import readable
+from readable import controls_written, readable
 
 LISTED_AT_MOST = 25  # entries a report names before it says how many more
-_CONTROL = re.compile("[\x00-\x1f\x7f]")
 
 
 def rename_line(entry):
@@ -20,12 +18,6 @@ def restore_line(entry):
     """The old name first: "old ← new", both relative to the folder."""
     old = os.path.join(os.path.dirname(entry["path"]), entry["new"])
     return f"{old}  \u2190  {entry['path']}"
-
-
-def one_line(text):
-    """`text` with each control character (a newline or a tab in a name)
-    written \\xNN, as undecodable bytes are: one entry takes one line."""
-    return _CONTROL.sub(lambda m: f"\\x{ord(m.group()):02x}", text)
 
 
 def describe(entries, status, line_of=rename_line, at_most=LISTED_AT_MOST):
@@ -39,7 +31,8 @@ def describe(entries, status, line_of=rename_line, at_most=LISTED_AT_MOST):
         lines.append(f"{line}: {entry['reason']}" if entry["reason"] else line)
     if len(chosen) > len(shown):
         lines.append(f"... and {len(chosen) - len(shown)} more")
-    return [one_line(readable(line)) for line in lines]
+    # Control characters written as undecodable bytes are: one entry, one line.
+    return [controls_written(readable(line)) for line in lines]
 
 
 class ListingDialog(wx.Dialog):

@@ -26,13 +26,18 @@ def _needs_escapes(text):
     return has_undecodable(text) or _CONTROL.search(text) is not None
 
 
+def controls_written(text):
+    """`text` with each control character (a newline, a tab) written \\xNN."""
+    return _CONTROL.sub(lambda m: f"\\x{ord(m.group()):02x}", text)
+
+
 def readable(text, escaping=False):
     """`text` as the toolkit can show it: undecodable bytes as \\xNN, any
     other lone surrogate as U+FFFD; with `escaping` (text that `exact` will
     turn back), each backslash as two and each control character as \\xNN."""
     if escaping:
         text = text.replace("\\", "\\\\")
-        text = _CONTROL.sub(lambda m: f"\\x{ord(m.group()):02x}", text)
+        text = controls_written(text)
     text = _UNDECODABLE.sub(lambda m: f"\\x{ord(m.group()) - 0xDC00:02x}", text)
     return _OTHER_SURROGATE.sub("\ufffd", text)
 
