@@ -33,15 +33,20 @@ std::string folder_key(const std::string& base) {
     return out;
 }
 
+// The sequence number that a name of the journal folder begins with.
+bool leading_sequence(const std::string& name, std::uint64_t& sequence) {
+    for (int i = 0; i < SEQUENCE_DIGITS; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
+    sequence = std::stoull(name.substr(0, SEQUENCE_DIGITS));
+    return true;
+}
+
 // "<sequence>-<folder key>.journal"
 bool parse_name(const std::string& name, std::uint64_t& sequence, std::string& key) {
     const std::size_t suffix = sizeof JOURNAL_SUFFIX - 1;
     if (name.size() != SEQUENCE_DIGITS + 1 + 16 + suffix || name[SEQUENCE_DIGITS] != '-' ||
-        name.compare(name.size() - suffix, suffix, JOURNAL_SUFFIX) != 0)
+        name.compare(name.size() - suffix, suffix, JOURNAL_SUFFIX) != 0 || !leading_sequence(name, sequence))
         return false;
-    for (int i = 0; i < SEQUENCE_DIGITS; ++i)
-        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
-    sequence = std::stoull(name.substr(0, SEQUENCE_DIGITS));
     key = name.substr(SEQUENCE_DIGITS + 1, 16);
     return true;
 }
@@ -53,12 +58,8 @@ const char LAST_SUFFIX[] = ".last";
 
 bool parse_last(const std::string& name, std::uint64_t& sequence) {
     const std::size_t suffix = sizeof LAST_SUFFIX - 1;
-    if (name.size() != SEQUENCE_DIGITS + suffix || name.compare(SEQUENCE_DIGITS, suffix, LAST_SUFFIX) != 0)
-        return false;
-    for (int i = 0; i < SEQUENCE_DIGITS; ++i)
-        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
-    sequence = std::stoull(name.substr(0, SEQUENCE_DIGITS));
-    return true;
+    return name.size() == SEQUENCE_DIGITS + suffix && name.compare(SEQUENCE_DIGITS, suffix, LAST_SUFFIX) == 0 &&
+           leading_sequence(name, sequence);
 }
 
 std::string digits_of(std::uint64_t sequence) {
@@ -251,23 +252,31 @@ std::vector<JournalStore::Stored> JournalStore::journals_where(
     return out;
 }
 
+namespace {
+
+// Which journals' names to read: those of the folder `base`, or any.
+std::function<bool(const std::string& key)> named_for(const std::string& base) {
+    return [wanted = folder_key(base)](const std::string& key) { return key == wanted; };
+}
+bool any_name(const std::string&) { return true; }
+
+}  // namespace
+
 std::vector<JournalStore::Stored> JournalStore::journals_of(const std::string& base,
                                                             std::vector<Unreadable>* unreadable) const {
-    const std::string wanted = folder_key(base);
-    return journals_where([&](const std::string& key) { return key == wanted; }, &base, unreadable);
+    return journals_where(named_for(base), &base, unreadable);
 }
 
 std::vector<JournalStore::Stored> JournalStore::all_journals(std::vector<Unreadable>* unreadable) const {
-    return journals_where([](const std::string&) { return true; }, nullptr, unreadable);
+    return journals_where(any_name, nullptr, unreadable);
 }
 
 std::vector<JournalStore::Stored> JournalStore::journal_marks_of(const std::string& base) const {
-    const std::string wanted = folder_key(base);
-    return journals_where([&](const std::string& key) { return key == wanted; }, &base, nullptr, true);
+    return journals_where(named_for(base), &base, nullptr, true);
 }
 
 std::vector<JournalStore::Stored> JournalStore::all_journal_marks() const {
-    return journals_where([](const std::string&) { return true; }, nullptr, nullptr, true);
+    return journals_where(any_name, nullptr, nullptr, true);
 }
 
 bool JournalStore::keep_number(std::uint64_t sequence) {
