@@ -134,7 +134,6 @@ bool nothing_left(const std::string& root, const Journal& journal) {
                                                 [](const Entry& e) { return e.status == Status::done; });
 }
 
-// The old name is what undo wants back; say so when it is taken.
 // For each request, its entry in the preview `shown` when that refused it.
 std::vector<Entry> refused_when_shown(const std::vector<Request>& requests, const UndoResult& shown) {
     std::unordered_map<std::string_view, const Entry*> refused;
@@ -146,6 +145,7 @@ std::vector<Entry> refused_when_shown(const std::vector<Request>& requests, cons
     return out;
 }
 
+// The old name is what undo wants back; say so when it is taken.
 void word_for_undo(std::vector<Entry>& entries) {
     for (Entry& e : entries)
         if (e.status == Status::refused && e.reason == TARGET_TAKEN) e.reason = "the old name " + e.new_name + " is taken";
