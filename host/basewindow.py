@@ -324,6 +324,7 @@ class Basewindow(wx.Frame):
 
     def _execute(self):
         """Shows what would be renamed and refused, and renames on confirmation."""
+        self.preview.flush()  # formats typed a moment ago count: the dialog lists their proposals
         if not self.tree:
             self.show_progress("Nothing to rename: no folder has been read")
             return

@@ -241,6 +241,19 @@ def test_refresh_after_typing_rebuilds_and_stores_the_formats(window, library):
     assert (frame.cfg.source_format, frame.cfg.target_format) == ("a - b", "b (a)")
 
 
+def test_execute_during_the_pause_after_typing_renames_by_the_formats_typed(window, library):
+    before = snapshot(library)
+    frame = open_on(window, library)
+    frame.select(wx.CHK_CHECKED)
+    frame.choices.target_ctrl.SetValue("b (a)")
+    assert frame.preview._typing.IsRunning()  # Execute comes before the pause ends
+    frame.execute()
+    renamed = {"Hitchhiker/Adams - Mostly Harmless.epub": "Mostly Harmless (Adams).epub",
+               "Lee - Notes.txt": "Notes (Lee).txt", "Smith - Report.txt": "Report (Smith).txt"}
+    assert {e["path"]: e["new"] for e in Confirming.listed()[-1]} == renamed
+    assert snapshot(library) == moved(before, renamed)
+
+
 def test_a_pause_that_ends_after_the_tree_is_gone_does_nothing(window, library):
     frame = open_on(window, library)
     frame.choices.target_ctrl.SetValue("b (a)")
