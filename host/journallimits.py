@@ -9,11 +9,15 @@ their defaults, so the user finds them there to change."""
 import renamer
 
 LIMITS = (("history_days", 90), ("history_batches", 200))
+# Beyond any history there is (some 2.7 million years, a billion batches);
+# a greater limit keeps everything as well, and the engine takes it.
+NO_LIMIT = 10**9
 
 
 def read(cfg):
     """The limits (days, batches) from `cfg`. A value that is not a whole
-    number of 0 or more gives its default, and a line in `cfg.problems`."""
+    number of 0 or more gives its default, and a line in `cfg.problems`;
+    one past NO_LIMIT is kept in `cfg` and pruned by as NO_LIMIT."""
     values = []
     for name, default in LIMITS:
         value = getattr(cfg, name, default)
@@ -22,7 +26,7 @@ def read(cfg):
                                 f"number of 0 or more; using the default {default}")
             value = default
         setattr(cfg, name, value)
-        values.append(value)
+        values.append(min(value, NO_LIMIT))
     return tuple(values)
 
 

@@ -1,5 +1,6 @@
 // The batches kept in the journal folder: listed, pruned, and where they are.
 #include <chrono>
+#include <limits>
 
 #include "renamer/bindings.hpp"
 #include "renamer/history.hpp"
@@ -60,13 +61,18 @@ void register_history(py::module_& m) {
     m.def(
         "prune",
         [](double max_age_days, std::size_t keep) {
+            if (!(max_age_days >= 0)) throw py::value_error("prune: max_age_days must be 0 or more");
+            // An age past what the seconds can count keeps every journal, as it would.
+            const double seconds = max_age_days * 86400;
+            const std::int64_t max_age = seconds < 9e18 ? static_cast<std::int64_t>(seconds)
+                                                        : std::numeric_limits<std::int64_t>::max();
             const auto now = std::chrono::duration_cast<std::chrono::seconds>(
                                  std::chrono::system_clock::now().time_since_epoch()).count();
             std::string problem;
             std::size_t removed;
             {
                 py::gil_scoped_release unlocked;
-                removed = renamer::prune(journal_folder(), {static_cast<std::int64_t>(max_age_days * 86400), keep},
+                removed = renamer::prune(journal_folder(), {max_age, keep},
                                          now, &problem);
             }
             if (!problem.empty()) raise_os_error(problem);

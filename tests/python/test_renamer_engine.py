@@ -300,8 +300,15 @@ def test_prune_keeps_what_it_must(base):
     renamer.plan(str(base), [("a", "x")]).apply()
     renamer.plan(str(base), [("b", "y")]).apply()
     assert renamer.prune() == 0
+    assert renamer.prune(max_age_days=1e300) == 0  # past what seconds can count: no age limit
     assert renamer.prune(keep=1) == 1
     assert [b["batch"] for b in renamer.history()] == [2]
+
+
+@pytest.mark.parametrize("days", [-1, float("nan"), -float("inf")])
+def test_prune_refuses_an_age_that_is_no_age(base, days):
+    with pytest.raises(ValueError, match="max_age_days must be 0 or more"):
+        renamer.prune(max_age_days=days)
 
 
 def test_a_journal_that_cannot_be_written_to_its_end_is_the_plans_problem(base, journals):

@@ -72,6 +72,8 @@ def pruned(monkeypatch):
     ({}, (90, 200)),
     ({"history_days": 7}, (7, 200)),
     ({"history_days": 0, "history_batches": 5}, (0, 5)),
+    # Past any history there is: everything is kept, as asked.
+    ({"history_days": 10**20, "history_batches": 10**400}, (10**9, 10**9)),
 ])
 def test_the_engine_prunes_by_the_settings_once_at_start(window, tmp_path, pruned, settings,
                                                          limits):
