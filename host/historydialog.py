@@ -18,6 +18,7 @@ BATCH_COLUMNS = (("Batch", 60), ("Time", 140), ("Folder", 300), ("Renames", 70),
                  ("Done", 60), ("State", 100))
 ENTRY_COLUMNS = (("Old name", 330), ("New name", 330))
 NOT_UNDOABLE = ("undone",)
+MISSING_TOLD = 3  # journals named above the list; the rest are counted
 
 
 def batch_cells(batch):
@@ -112,19 +113,35 @@ class HistoryDialog(wx.Dialog):
         every = self.every_folder.GetValue()
         self.heading.SetLabel(readable("Batches renamed in " + ("every folder" if every else self.folder)
                                        + ", newest first:"))
-        self.batches = self.history(None if every else self.folder)
-        missing = [readable(problem) + "; its batch is not listed." for problem in self.unreadable(
-            None if every else self.folder)]
-        self.missing.SetLabel("\n".join(text[:1].upper() + text[1:] for text in missing))
-        self.missing.Wrap(self.batch_list.GetMinSize().width)
-        self.missing.Show(bool(missing))
-        self.Layout()
+        try:
+            self.batches = self.history(None if every else self.folder)
+            missing = [problem + "; its batch is not listed." for problem in self.unreadable(
+                None if every else self.folder)]
+        except OSError as error:  # the journal folder itself
+            self.batches, missing = [], [f"the history of renames cannot be read: {error}."]
+        self.tell_missing(missing)
         fill(self.batch_list, [batch_cells(batch) for batch in self.batches])
         wanted = [i for i, batch in enumerate(self.batches)
                   if keep and (batch["folder"], batch["batch"]) == keep]
         if wanted:
             self.batch_list.Select(wanted[0])
         self.show_entries()
+
+    def tell_missing(self, missing):
+        """Above the list, in red: the first MISSING_TOLD problems, then how
+        many more; the dialog grows to show them."""
+        if len(missing) > MISSING_TOLD:
+            more = len(missing) - MISSING_TOLD
+            missing = missing[:MISSING_TOLD] + [
+                "1 more journal cannot be read; its batch is not listed." if more == 1 else
+                f"{more} more journals cannot be read; their batches are not listed."]
+        self.missing.SetLabel("\n".join(readable(text[:1].upper() + text[1:]) for text in missing))
+        self.missing.Wrap(self.batch_list.GetMinSize().width)
+        self.missing.Show(bool(missing))
+        needed, size = self.GetSizer().CalcMin(), self.GetClientSize()
+        if needed.height > size.height:
+            self.SetClientSize(size.width, needed.height)
+        self.Layout()
 
     def show_entries(self):
         batch = self.chosen()

@@ -216,6 +216,45 @@ def test_a_journal_that_cannot_be_read_is_told_above_the_list(batches):
         wx.SafeYield()
 
 
+def test_a_journal_folder_that_cannot_be_opened_is_told_in_the_dialog(window, tmp_path):
+    journals = renamer.journal_folder()
+    os.makedirs(os.path.dirname(journals))
+    with open(journals, "w") as in_its_place:
+        in_its_place.write("not a folder")
+    frame = window()
+    made = HistoryDialog(frame, str(tmp_path), renamer.history, frame.take_back, renamer.unreadable_journals)
+    try:
+        assert made.missing.GetLabel().replace("\n", " ") == (
+            f"The history of renames cannot be read: the journal folder {journals} is not a "
+            "folder.")
+        assert (rows(made.batch_list), made.undo_batch.IsEnabled()) == ([], False)
+    finally:
+        made.Destroy()
+        wx.SafeYield()
+
+
+def test_many_unreadable_journals_are_counted_past_three_and_all_of_it_shows(window, tmp_path):
+    folder = tmp_path / "library"
+    make(folder, [f"{n} - x.txt" for n in range(5)])
+    for n in range(5):
+        renamer.plan(str(folder), [(f"{n} - x.txt", f"x - {n}.txt")]).apply()
+    names = sorted(os.listdir(renamer.journal_folder()))
+    for name in names:
+        with open(os.path.join(renamer.journal_folder(), name), "w") as journal:
+            journal.write("damaged")
+    frame = window()
+    made = HistoryDialog(frame, str(folder), renamer.history, frame.take_back, renamer.unreadable_journals)
+    try:
+        told = made.missing.GetLabel().replace("\n", " ")
+        named = [name for name in names if name in told]
+        assert (len(named), told.endswith("2 more journals cannot be read; their batches are not "
+                                          "listed.")) == (3, True)
+        assert made.GetClientSize().height >= made.GetSizer().CalcMin().height
+    finally:
+        made.Destroy()
+        wx.SafeYield()
+
+
 def test_the_menu_opens_the_history_of_the_folder_on_show(batches):
     frame, library = batches[:2]
     item = frame.menu_items["History..."]
