@@ -210,6 +210,7 @@ class Basewindow(wx.Frame):
         self.guard.run_waiting()
 
     def _build(self):
+        pattern_read = self.choices.pattern_ctrl.GetValue()
         self.choices.store_options()
         self.choices.on_refresh()
         transform = self.transformclass(self.cfg)
@@ -237,7 +238,8 @@ class Basewindow(wx.Frame):
         show_rows_readably(fileitem.nodes.values())  # before the preview takes the proposals
         self.preview.attach(tree, proposer)
         self._align_rows(tree)
-        self.choices.pattern_ctrl.ChangeValue(self.cfg.pattern or "")
+        if self.choices.pattern_ctrl.GetValue() == pattern_read:  # else typed since: it waits for Refresh
+            self.choices.pattern_ctrl.ChangeValue(self.cfg.pattern or "")  # the pattern the tree filled in
         self.choices.enable_execute()
         self._offer_undo()
         self.settings.save(self.cfg)

@@ -152,6 +152,26 @@ def test_commands_that_start_afresh(folders, command, row_count, loaded, names):
     assert_clean(frame, errors)
 
 
+def test_a_pattern_typed_during_the_build_stays_for_the_next_refresh(folders):
+    frame, big, _, errors = folders
+
+    def type_pattern():
+        frame.choices.pattern_ctrl.SetValue("*7.txt")  # typed, no Enter
+    refresh_with(frame, type_pattern)
+    assert (frame.choices.pattern_ctrl.GetValue(), len(rows())) == ("*7.txt", 602)
+    frame.refresh()
+    assert len(rows()) == 60
+    assert_clean(frame, errors)
+
+
+def test_the_pattern_the_tree_fills_in_is_shown(folders):
+    frame, big, _, errors = folders
+    frame.choices.pattern_ctrl.ChangeValue("  ")
+    frame.refresh()
+    assert (frame.choices.pattern_ctrl.GetValue(), len(rows())) == ("*", 602)
+    assert_clean(frame, errors)
+
+
 @pytest.mark.parametrize("command", [
     lambda f: escape(f),
     lambda f: button(f.choices.cancel_button),
