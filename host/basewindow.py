@@ -44,14 +44,21 @@ def confirmed(dialog):
         dialog.Destroy()
 
 
-def window_size(stored):
-    """The window size kept in the settings, or None when what is kept there
-    is not two whole numbers of pixels a window can have."""
+def window_size(stored, room):
+    """The window size kept in the settings, no larger than `room` (the
+    screen's, so that nothing of the window is out of reach), or None when
+    what is kept there is not two whole numbers of pixels a window can have."""
     if not (isinstance(stored, list) and len(stored) == 2):
         return None
     if not all(type(side) is int and 100 <= side <= 100000 for side in stored):
         return None
-    return wx.Size(*stored)
+    return wx.Size(min(stored[0], room.width), min(stored[1], room.height))
+
+
+def screen_room(window):
+    """The room the desktop leaves for windows on the screen of `window`."""
+    shown_on = wx.Display.GetFromWindow(window)
+    return wx.Display(shown_on if shown_on != wx.NOT_FOUND else 0).GetClientArea().GetSize()
 
 
 class Basewindow(wx.Frame):
@@ -65,7 +72,7 @@ class Basewindow(wx.Frame):
         limits = journallimits.read(self.cfg)  # its problems are told with the file's
         self.settings.loaded(self.cfg)
         journallimits.prune(limits, self._tell_later)
-        stored_size = window_size(getattr(self.cfg, "window_size", None))
+        stored_size = window_size(getattr(self.cfg, "window_size", None), screen_room(self))
         if stored_size:
             self.SetSize(stored_size)
 

@@ -179,6 +179,17 @@ def test_a_stored_window_size_that_is_no_size_gives_the_usual_one(window, tmp_pa
     assert frame.cfg.window_size == stored  # kept as it is until the window saves its own
 
 
+@pytest.mark.parametrize("stored, shown", [([900, 700], (900, 700)), ([20000, 700], ("room", 700)),
+                                           ([900, 20000], (900, "room")), ([100000, 100000], ("room", "room"))])
+def test_a_stored_window_size_is_kept_within_the_screen(window, tmp_path, stored, shown):
+    (tmp_path / "config" / "tool").mkdir(parents=True, exist_ok=True)
+    (tmp_path / "config" / "tool" / "settings.json").write_text(json.dumps({"window_size": stored}))
+    frame = window()
+    wx.SafeYield()
+    room = wx.Display(0).GetClientArea().GetSize()
+    assert tuple(frame.GetSize()) == tuple(room[i] if side == "room" else side for i, side in enumerate(shown))
+
+
 def test_damaged_settings_are_told_and_kept_aside(window, tmp_path):
     (tmp_path / "config").mkdir()
     (tmp_path / "config" / "tool.json").write_text("{not json")
