@@ -69,7 +69,9 @@ void walk(const std::string& top, const std::function<bool(Directory&)>& visit, 
         const int fd = openat(parent, name.c_str(), flags);
         Frame frame;
         const int error = fd < 0 ? errno : 0;
-        if (fd < 0 && error == ELOOP) return true;  // became a link since the listing: not followed
+        // Below the top, a folder that became a link since the listing: not
+        // followed. The top is followed, so there it is a loop of links.
+        if (fd < 0 && error == ELOOP && parent != AT_FDCWD) return true;
         if (fd >= 0) frame.fd = fcntl(fd, F_DUPFD_CLOEXEC, 0);
         const int listed = fd < 0 ? error : list(fd, path, frame.dir);
         if (listed != 0 || frame.fd < 0) {

@@ -122,13 +122,20 @@ TEST(Walk, AFolderThatCannotBeReadIsToldAndPassedOver) {
     ASSERT_EQ(chmod((top.path() + "/shut").c_str(), 0755), 0);  // for the clean-up
 }
 
-TEST(Walk, AMissingTopIsAFailureToo) {
+// The top folder is followed when it is a link; one that leads nowhere, or
+// round in a loop, is a failure, never a quietly empty folder.
+TEST(Walk, ATopThatCannotBeOpenedIsAFailureToo) {
     TempFolder top;
-    std::vector<std::pair<std::string, int>> failures;
-    const Visits seen = visits(top.path() + "/missing",
-                               [&](const std::string& path, int error) { failures.emplace_back(path, error); });
-    EXPECT_TRUE(seen.empty());
-    EXPECT_EQ(failures, (std::vector<std::pair<std::string, int>>{{top.path() + "/missing", ENOENT}}));
+    ASSERT_EQ(symlink("loop b", (top.path() + "/loop a").c_str()), 0);
+    ASSERT_EQ(symlink("loop a", (top.path() + "/loop b").c_str()), 0);
+    for (const auto& [name, expected] : std::vector<std::pair<std::string, int>>{{"missing", ENOENT},
+                                                                                 {"loop a", ELOOP}}) {
+        std::vector<std::pair<std::string, int>> failures;
+        const std::string path = top.path() + "/" + name;
+        const Visits seen = visits(path, [&](const std::string& p, int error) { failures.emplace_back(p, error); });
+        EXPECT_TRUE(seen.empty()) << name;
+        EXPECT_EQ(failures, (std::vector<std::pair<std::string, int>>{{path, expected}})) << name;
+    }
 }
 
 // The names of one kind: taking them (even the folders' names) leaves the

@@ -4,6 +4,7 @@ there."""
 
 import json
 import os
+import shutil
 
 import pytest
 import wx
@@ -230,15 +231,27 @@ def test_open_refuses_a_folder_that_does_not_exist(window, tmp_path):
     assert [row.name for row in fileitem.nodes.values()] == ["Lee - Notes.txt"]
 
 
-def test_a_folder_gone_since_it_was_opened_is_named_on_refresh(window, tmp_path):
+def gone(folder):
+    os.rename(folder, folder.parent / "moved")
+    return "No such file or directory"
+
+
+def link_loop(folder):
+    shutil.rmtree(folder)
+    os.symlink(folder.parent / "loop", folder)
+    os.symlink(folder, folder.parent / "loop")
+    return "Too many levels of symbolic links"
+
+
+@pytest.mark.parametrize("change", [gone, link_loop])
+def test_a_folder_that_cannot_be_read_since_it_was_opened_is_named_on_refresh(window, tmp_path, change):
     folder = tmp_path / "library"
     make(folder, ["Lee - Notes.txt"])
     frame = open_on(window, folder)
-    os.rename(folder, tmp_path / "moved")
+    reason = change(folder)
     frame.refresh()
     assert [d["message"] for d in FakeMessageDialog.shown()] == ["No files matching * found"]
-    assert frame.GetStatusBar().GetStatusText() == (
-        f"0 files loaded; could not read {folder} (No such file or directory)")
+    assert frame.GetStatusBar().GetStatusText() == f"0 files loaded; could not read {folder} ({reason})"
     assert list(fileitem.nodes.values()) == []
 
 
