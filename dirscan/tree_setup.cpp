@@ -23,6 +23,7 @@ void filetree_init(py::handle mod, py::object self, py::object parent1, py::obje
     py::object path = mod.attr("os").attr("path");
     self.attr("abslocation") = path.attr("abspath")(path.attr("expanduser")(config.attr("location")));
     self.attr("unreadable_folders") = py::list();  // filled by each walk
+    self.attr("stopped_at_limit") = false;         // set by each walk
     if (!pyglue::truth(config.attr("pattern"))) {
         const bool folders = pyglue::truth(config.attr("folders"));
         config.attr("pattern") = (folders || !on_windows()) ? "*" : "*.*";

@@ -40,7 +40,9 @@ py::list get_names(py::handle mod, py::object self) {
         progress(self, pyglue::concat("Processing ", pyglue::from_u32(names::decode(directory))));
     };
     hooks.breaking_inner = [&] { dprint(mod, "*** breaking inner"); };
+    bool stopped_at_limit = false;  // for the window to tell that names may be missing
     hooks.limit_reached = [&] {
+        stopped_at_limit = true;
         progress(self, pyglue::concat("Only (", py::str(max_files),
                                       ") files can be processed at one time, additional files will be ignored"));
         dprint(mod, "*** breaking outer");
@@ -56,6 +58,7 @@ py::list get_names(py::handle mod, py::object self) {
     const std::string top = names::encode(pyglue::to_u32(self.attr("abslocation")));
     const std::vector<std::u32string> names = dirscan::collect_names(top, options, hooks);
     self.attr("unreadable_folders") = unreadable;
+    self.attr("stopped_at_limit") = stopped_at_limit;
     py::list out(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) out[i] = pyglue::from_u32(names[i]);
     return out;

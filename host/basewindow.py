@@ -242,6 +242,8 @@ class Basewindow(wx.Frame):
             self._show_building(False)
         self.tree = tree
         self._note_unreadable(tree.unreadable_folders)
+        if tree.stopped_at_limit:
+            self._note_limit(tree)
         show_rows_readably(fileitem.nodes.values())  # before the preview takes the proposals
         self.preview.attach(tree, proposer)
         self._align_rows(tree)
@@ -260,6 +262,19 @@ class Basewindow(wx.Frame):
         if len(folders) > named:
             told += f" and {len(folders) - named} more"
         self.show_progress(f"{self.GetStatusBar().GetStatusText()}; could not read {told}")
+
+    def _note_limit(self, tree):
+        """The walk stops after so many names of the kind shown, matching the
+        pattern or not: what it never reached is not shown, and a tree with
+        no rows does not mean that nothing matches."""
+        kind = "folders" if self.cfg.folders else "files"
+        stopped = f"the reading stopped after {dirscan.MAX_FILES} {kind}"
+        self.show_progress(f"{self.GetStatusBar().GetStatusText()}; {stopped}, "
+                           f"any further in {tree.abslocation} are not shown")
+        if not fileitem.nodes:
+            self._tell(f"{stopped[:1].upper()}{stopped[1:]} in {tree.abslocation}, so "
+                       f"{kind} matching {self.cfg.pattern} may be further on, not shown.",
+                       wx.ICON_WARNING)
 
     def _show_building(self, running):
         self.SetStatusText(BUILDING if running else "", 1)

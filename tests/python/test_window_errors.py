@@ -255,6 +255,35 @@ def test_a_folder_that_cannot_be_read_since_it_was_opened_is_named_on_refresh(wi
     assert list(fileitem.nodes.values()) == []
 
 
+# The walk stops after MAX_FILES files, matching or not: here after 6 of
+# the 7 in the folder (in the order the folder lists them), before the
+# subfolder.
+@pytest.mark.parametrize("pattern, rows, told", [
+    ("Lee*", 0, ["No files matching Lee* found",
+                 "The reading stopped after 5 files in {folder}, so files matching Lee* may be "
+                 "further on, not shown."]),
+    ("*", 6, []),
+])
+def test_a_walk_stopped_at_its_limit_says_that_names_may_be_missing(window, tmp_path, monkeypatch,
+                                                                     pattern, rows, told):
+    monkeypatch.setattr(dirscan, "MAX_FILES", 5)
+    folder = tmp_path / "library"
+    make(folder, [f"a{n}.txt" for n in range(7)] + ["sub/Lee - Notes.txt"])
+    frame = window()
+    frame.cfg.location = str(folder)
+    frame.choices.pattern_ctrl.ChangeValue(pattern)
+    frame.choices.folders_box.SetValue(False)
+    frame.choices.recursive_box.SetValue(True)
+    frame.refresh()
+    shown = [row.name for row in fileitem.nodes.values()]
+    assert (len(shown), all(name.startswith("a") for name in shown)) == (rows, True)
+    assert [d["message"] for d in FakeMessageDialog.shown()] == [t.format(folder=folder) for t in told]
+    assert frame.GetStatusBar().GetStatusText() == (
+        f"{'Maximum number of ' if rows > 5 else ''}{rows} files loaded; the reading stopped after "
+        f"5 files, any further in {folder} "
+        "are not shown")
+
+
 def test_folders_left_out_of_the_tree_are_named_three_at_most(window, tmp_path, monkeypatch):
     folder = tmp_path / "library"
     make(folder, ["Lee - Notes.txt"])
