@@ -6,6 +6,7 @@ import wx
 
 import basewindow
 import hostkit
+import messagebox
 import reshaper
 from fakes import ModalDialog, Recorder
 
@@ -61,6 +62,7 @@ def window(tmp_path, monkeypatch):
     monkeypatch.setenv("XDG_STATE_HOME", str(tmp_path / "state"))
     monkeypatch.setattr(hostkit, "scriptname", lambda: "tool.py")
     monkeypatch.setattr(wx, "MessageDialog", FakeMessageDialog)
+    monkeypatch.setattr(messagebox, "ListingMessageDialog", FakeMessageDialog)
     monkeypatch.setattr(wx, "DirDialog", FakeDirDialog)
     monkeypatch.setattr(basewindow, "RenameDialog", Confirming)
     monkeypatch.setattr(basewindow, "UndoDialog", ConfirmingUndo)
