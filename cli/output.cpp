@@ -42,10 +42,11 @@ bool is_refusal(renamer::Status status) {
 }
 
 // A preview's reason is the refusal; after a batch it says whether the
-// entry was refused or failed.
+// entry was refused or failed, or was back at its old name already.
 void append_reason(std::string& out, const renamer::Verdict& v, bool after_batch) {
     if (after_batch) {
         out += renamer::status_name(v.status);
+        if (v.status == renamer::Status::back) return;  // the word says it all
         out += ": ";
     }
     out += v.reason;
@@ -53,7 +54,8 @@ void append_reason(std::string& out, const renamer::Verdict& v, bool after_batch
 
 void append_entry(std::string& out, const renamer::Request& r, const renamer::Verdict& v, bool skipped, Format format,
                   bool after_batch) {
-    const bool refusal = !skipped && is_refusal(v.status);
+    // A third field: why the entry was not renamed, or that it was back already.
+    const bool noted = !skipped && (is_refusal(v.status) || v.status == renamer::Status::back);
     switch (format) {
         case Format::json:
             out += "{\"path\": ";
@@ -71,14 +73,14 @@ void append_entry(std::string& out, const renamer::Request& r, const renamer::Ve
             out += '\0';
             out += r.new_name;
             out += '\0';
-            if (refusal) append_reason(out, v, after_batch);
+            if (noted) append_reason(out, v, after_batch);
             out += '\0';
             break;
         case Format::lines:
             out += r.path;
             out += '\t';
             out += r.new_name;
-            if (refusal && (after_batch || !v.reason.empty())) {  // no empty last field
+            if (noted && (after_batch || !v.reason.empty())) {  // no empty last field
                 out += '\t';
                 append_reason(out, v, after_batch);
             }

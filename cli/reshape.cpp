@@ -182,7 +182,7 @@ std::string utf8(std::u32string_view text) { return names::encode(text); }
 template <typename Judged>
 bool all_fine(const std::vector<Judged>& judged) {
     return std::all_of(judged.begin(), judged.end(), [](const Judged& j) {
-        return j.status == renamer::Status::rename || j.status == renamer::Status::done;
+        return j.status == renamer::Status::rename || renamer::in_place(j.status);
     });
 }
 

@@ -329,10 +329,11 @@ class Basewindow(wx.Frame):
         wx.CallAfter(lambda: self and self._tell(text, icon))
 
     def _report(self, verb, results):
-        done = sum(r["status"] == "done" for r in results)
-        refused = sum(r["status"] == "refused" for r in results)
-        failed = sum(r["status"] == "failed" for r in results)
+        done, refused, failed, back = (sum(r["status"] == status for r in results)
+                                       for status in ("done", "refused", "failed", "back"))
         summary = f"{verb} {done} of {len(results)}"
+        if back:  # an undo found them at their old names: nothing was done to them
+            summary += f"; {back} back already"
         if refused or failed:
             summary += f"; {refused} refused, {failed} failed"
             lines = [summary, ""]

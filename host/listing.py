@@ -53,14 +53,23 @@ class ListingDialog(wx.Dialog):
         self.SetSizerAndFit(sizer)
 
 
+# What else an entry can be before OK, under the heading its section gets.
+LEFT_ALONE = (("refused", "Refused"), ("failed", "Out of reach for now"), ("back", "Back already"))
+
+
+def names(count):
+    return "1 name" if count == 1 else f"{count} names"
+
+
 def with_refusals(head, entries, line_of):
-    """Every entry, to be done and refused: OK does what is listed, all of
-    it and nothing else."""
+    """Every entry, to be done, refused, out of reach or back already: OK
+    does what is listed, all of it and nothing else."""
     to_do = sum(e["status"] == "rename" for e in entries)
-    refused = len(entries) - to_do
     lines = [head(to_do)] + describe(entries, "rename", line_of, at_most=None)
-    if refused:
-        lines += ["", f"Refused ({refused}):"] + describe(entries, "refused", line_of, at_most=None)
+    for status, heading in LEFT_ALONE:
+        count = sum(e["status"] == status for e in entries)
+        if count:
+            lines += ["", f"{heading} ({count}):"] + describe(entries, status, line_of, at_most=None)
     return to_do, lines
 
 
@@ -78,6 +87,15 @@ class UndoDialog(ListingDialog):
     another) would restore, and refuse."""
 
     def __init__(self, parent, folder, entries, title="Undo last rename"):
-        to_do, lines = with_refusals(lambda n: readable(f"Restore {n} names in {folder}:"),
-                                     entries, restore_line)
-        super().__init__(parent, title, lines, to_do > 0)
+        # With every name back already, OK renames nothing but settles the
+        # batch, so that Undo goes on to the one before it.
+        settles = bool(entries) and all(e["status"] == "back" for e in entries)
+
+        def head(to_do):
+            if settles:
+                return readable(f"Nothing is left to restore in {folder}: every name is back "
+                                "already.\nOK marks the batch undone, so that Undo goes on to the "
+                                "batch before it.")
+            return readable(f"Restore {names(to_do)} in {folder}:")
+        to_do, lines = with_refusals(head, entries, restore_line)
+        super().__init__(parent, title, lines, to_do > 0 or settles)

@@ -92,12 +92,14 @@ struct UndoResult {
 // Takes back the most recent batch of `base` that changed something and is
 // not undone yet, whether it finished or was cut short; entries that
 // changed since, or whose old name is taken, are refused and left as they
-// are. A batch is settled once undone, so the next undo reaches the one
-// before it even when some entries had to be refused.
+// are; entries found at their old names already are "back". A batch is
+// settled once undone, so the next undo reaches the one before it even when
+// some entries had to be refused; but not by an undo that brought nothing
+// back and refused something.
 UndoResult undo_latest(const std::string& base, const std::string& journal_folder, const Hooks& hooks = {});
 
 // What undo_latest would do now, without doing it: entries "rename" or
-// "refused" (and "done" for those already back at their old names).
+// "refused" (and "back" for those at their old names already).
 UndoResult undo_preview(const std::string& base, const std::string& journal_folder);
 
 // Which batch to take back, and which of its entries: the newest that

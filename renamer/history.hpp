@@ -32,8 +32,9 @@ struct History {
 History history(const std::string& journal_folder, const std::string& base);
 
 struct PruneRule {
+    // A batch goes once it is older than this, or beyond the newest `keep`.
     std::int64_t max_age_seconds = 90 * 24 * 3600;
-    std::size_t keep = 200;  // the newest batches kept whatever their age
+    std::size_t keep = 200;
 };
 
 // Removes the journals of batches older than the rule allows or beyond its

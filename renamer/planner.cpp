@@ -17,6 +17,7 @@ const char* status_name(Status status) {
         case Status::refused: return "refused";
         case Status::done: return "done";
         case Status::failed: return "failed";
+        case Status::back: return "back";
     }
     return "";
 }

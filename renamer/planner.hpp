@@ -21,8 +21,11 @@ struct Request {
     std::optional<Identity> identity;  // the entry must still be this one (undo)
 };
 
-enum class Status { rename, refused, done, failed };
+// back: an undo found the entry at its old name already, and did nothing.
+enum class Status { rename, refused, done, failed, back };
 const char* status_name(Status status);
+// Where the entry is meant to be: renamed now, or back before an undo.
+inline bool in_place(Status status) { return status == Status::done || status == Status::back; }
 
 struct Entry {
     std::string path;

@@ -81,7 +81,8 @@ void register_undo(py::module_& m) {
         "Undoes the most recent batch of the folder that changed something, or the batch with that\n"
         "sequence number; only the entries whose old paths are listed in only, when given. None when\n"
         "there is nothing to undo. Each entry: path (where it was), new (the name it got back), status\n"
-        "and reason; entries a later batch or the user changed are refused. When the batch's journal\n"
+        "and reason; entries a later batch or the user changed are refused, and those at their old\n"
+        "names already are \"back\". When the batch's journal\n"
         "cannot be marked undone, on_journal_problem (if given) is called with the reason: the entries\n"
         "done are back all the same, but the batch may be offered for undo again.");
     m.def(

@@ -107,7 +107,7 @@ UndoPlan plan_undo(const std::string& root, const Journal& journal, const std::o
         if (!at.empty() && at != e.old_name) now_of[journal.entries[i].path] = joined(dir, at);
         if (!wanted(i)) continue;
         if (at == e.old_name) {
-            if (e.logged) plan.settled.push_back({new_path, e.old_name, Status::done, ""});
+            if (e.logged) plan.settled.push_back({new_path, e.old_name, Status::back, ""});
         } else if (!at.empty()) {
             plan.requests.push_back({joined(dir, at), e.old_name, e.id});
         } else if (may_have_moved && folder.open()) {
@@ -131,7 +131,7 @@ bool is_parked(const std::string& path) {
 bool nothing_left(const std::string& root, const Journal& journal) {
     const UndoPlan rest = plan_undo(root, journal, std::nullopt);
     return rest.requests.empty() && std::all_of(rest.settled.begin(), rest.settled.end(),
-                                                [](const Entry& e) { return e.status == Status::done; });
+                                                [](const Entry& e) { return in_place(e.status); });
 }
 
 // For each request, its entry in the preview `shown` when that refused it.
@@ -247,16 +247,21 @@ UndoResult undo_chosen(const std::string& base, const std::string& journal_folde
         // at a temporary name must stay within reach of the next undo. Some
         // of the entries only: the rest are still to be taken back. A batch
         // chosen by its number stays open while anything was refused: the
-        // later batches that moved its entries may be undone first.
+        // later batches that moved its entries may be undone first. And an
+        // undo that brought nothing back and refused something closes
+        // nothing: what it found changed may be only out of sight (a disk
+        // not mounted), and the batch must stay within reach until it is back.
         const bool chosen = choice.sequence.has_value();
         const auto open = [chosen](const Entry& e) {
-            return e.status == Status::failed || (e.status != Status::done && (chosen || is_parked(e.path)));
+            return e.status == Status::failed || (!in_place(e.status) && (chosen || is_parked(e.path)));
         };
+        const bool all_in_place = std::all_of(result.entries.begin(), result.entries.end(),
+                                              [](const Entry& e) { return in_place(e.status); });
         std::string mark;
-        if (std::none_of(result.entries.begin(), result.entries.end(), open) &&
+        if (std::none_of(result.entries.begin(), result.entries.end(), open) && (some_back || all_in_place) &&
             (!choice.only || nothing_left(root, target->journal))) {
             const auto kept = std::count_if(result.entries.begin(), result.entries.end(),
-                                            [](const Entry& e) { return e.status != Status::done; });
+                                            [](const Entry& e) { return !in_place(e.status); });
             mark = undone_line(static_cast<std::size_t>(kept));
         } else if (some_back) {
             mark = PARTLY_UNDONE;

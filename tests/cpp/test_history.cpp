@@ -67,7 +67,7 @@ TEST(History, AnOlderBatchIsTakenBackPastWhatALaterOneMoved) {
     EXPECT_EQ(rest.entries[0].path, "b");
     EXPECT_EQ(rest.entries[0].status, Status::done);
     EXPECT_EQ(rest.entries[1].path, "d");
-    EXPECT_EQ(rest.entries[1].status, Status::done);  // back already
+    EXPECT_EQ(rest.entries[1].status, Status::back);
     EXPECT_EQ(snapshot(f.base()), (disktree::Snapshot{{"a", "contents of a"}, {"c", "contents of c"}}));
     EXPECT_EQ(states(renamer::history(f.journals(), f.base())),
               (std::vector<std::pair<std::uint64_t, std::string>>{{2, "undone"}, {1, "undone"}}));

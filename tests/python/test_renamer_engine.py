@@ -269,7 +269,7 @@ def test_history_lists_batches_and_undo_takes_back_a_chosen_one(base):
     assert snapshot(base) == {"e": "contents of a", "c": "contents of c"}
     assert renamer.history(str(base))[1]["state"] == "partly undone"  # open until the rest can come back
     renamer.undo(str(base))
-    assert [e["status"] for e in renamer.undo(str(base), batch=1)] == ["done", "done"]
+    assert [e["status"] for e in renamer.undo(str(base), batch=1)] == ["done", "back"]
     assert snapshot(base) == {"a": "contents of a", "c": "contents of c"}
     with pytest.raises(OSError, match="^batch 1 is undone already$"):
         renamer.undo(str(base), batch=1)
@@ -356,7 +356,8 @@ def test_an_undo_whose_journal_cannot_be_marked_says_so_and_stays_offered(base, 
     assert told == [f"the journal {journal} could not be marked as undone (File too large)"]
     assert snapshot(base) == before
     assert renamer.can_undo(str(base))  # offered again: the names already back are found so
-    assert statuses(renamer.undo(str(base))) == [("Notes - Lee.txt", "done")]
+    # Offered again, it renames nothing: the name is back already, and now marked so.
+    assert statuses(renamer.undo(str(base))) == [("Notes - Lee.txt", "back")]
     assert snapshot(base) == before and not renamer.can_undo(str(base))
 
 
@@ -413,3 +414,42 @@ def test_a_chosen_batch_whose_folder_is_gone_says_so(base, tmp_path):
     with pytest.raises(OSError, match=f"^the folder {base} no longer exists$"):
         renamer.undo_preview(str(base), batch=1)
     assert renamer.undo_preview(str(base)) is None  # the latest batch of no folder: nothing to undo
+
+
+def test_an_undo_that_finds_every_entry_gone_keeps_the_batch_for_when_they_are_back(base, tmp_path):
+    """A folder emptied for a while (a disk not mounted on it): everything
+    is refused, nothing is closed, and once the entries are back the same
+    undo brings them home."""
+    make(base, ["Lee - Notes.txt", "Smith - Report.txt"])
+    before = snapshot(base)
+    renamer.plan(str(base), [("Lee - Notes.txt", "Notes - Lee.txt"),
+                             ("Smith - Report.txt", "Report - Smith.txt")]).apply()
+    away = tmp_path / "away"
+    base.rename(away)
+    base.mkdir()
+    assert statuses(renamer.undo(str(base))) == [("Notes - Lee.txt", "refused"),
+                                                 ("Report - Smith.txt", "refused")]
+    assert [(b["state"], b["done"]) for b in renamer.history(str(base))] == [("done", 2)]
+    assert renamer.can_undo(str(base))
+    base.rmdir()
+    away.rename(base)
+    assert statuses(renamer.undo(str(base))) == [("Notes - Lee.txt", "done"),
+                                                 ("Report - Smith.txt", "done")]
+    assert snapshot(base) == before and not renamer.can_undo(str(base))
+
+
+def test_an_undo_of_names_put_back_by_hand_renames_nothing_and_closes_the_batch(base):
+    make(base, ["Lee - Notes.txt", "Smith - Report.txt", "Doe - Plan.txt"])
+    before = snapshot(base)
+    renamer.plan(str(base), [("Doe - Plan.txt", "Plan - Doe.txt")]).apply()
+    renamer.plan(str(base), [("Lee - Notes.txt", "Notes - Lee.txt"),
+                             ("Smith - Report.txt", "Report - Smith.txt")]).apply()
+    os.rename(base / "Notes - Lee.txt", base / "Lee - Notes.txt")
+    os.rename(base / "Report - Smith.txt", base / "Smith - Report.txt")
+    assert statuses(renamer.undo_preview(str(base))) == [("Notes - Lee.txt", "back"),
+                                                         ("Report - Smith.txt", "back")]
+    assert statuses(renamer.undo(str(base))) == [("Notes - Lee.txt", "back"),
+                                                 ("Report - Smith.txt", "back")]
+    assert renamer.history(str(base))[0]["state"] == "undone"
+    assert statuses(renamer.undo(str(base))) == [("Plan - Doe.txt", "done")]  # the batch before
+    assert snapshot(base) == before

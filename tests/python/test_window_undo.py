@@ -205,3 +205,52 @@ def test_ok_takes_back_the_batch_the_dialog_listed_or_nothing(renamed, monkeypat
         (f"Nothing was undone: the batch to undo in {folder} is no longer batch 2, the one shown.",
          wx.ICON_ERROR)]
     assert snapshot(folder) == moved(before, {"Lee - Notes.txt": "Notes - Lee.txt"})  # batch 1 stays
+
+
+HAND = {"Lee - Notes.txt": "Notes - Lee.txt", "Doe - Plan.md": "Plan - Doe.md",
+        "Smith - Report.txt": "Report - Smith.txt"}
+
+
+@pytest.fixture
+def put_back_by_hand(window, tmp_path):
+    """An older batch, then one of three renames, some of which the user
+    puts back by hand before Undo; gives the frame, the folder and the disk
+    before both batches."""
+    folder = tmp_path / "library"
+    make(folder, list(HAND) + ["Ann - Song.mp3"])
+    before = snapshot(folder)
+    renamer.plan(str(folder), [("Ann - Song.mp3", "Song - Ann.mp3")]).apply()
+    renamer.plan(str(folder), list(HAND.items())).apply()
+
+    def frame_after(put_back):
+        for old in put_back:
+            os.rename(folder / HAND[old], folder / old)
+        frame = window()
+        frame.cfg.location = str(folder)
+        frame.choices.folders_box.SetValue(False)
+        frame.refresh()
+        return frame
+    return frame_after, folder, before
+
+
+def test_a_name_put_back_by_hand_is_listed_back_already_and_not_counted_restored(put_back_by_hand):
+    frame_after, folder, before = put_back_by_hand
+    frame = frame_after(["Lee - Notes.txt"])
+    frame.undo()
+    (_, entries), = ConfirmingUndo.listed()
+    assert sorted((e["path"], e["status"]) for e in entries) == [
+        ("Notes - Lee.txt", "back"), ("Plan - Doe.md", "rename"), ("Report - Smith.txt", "rename")]
+    assert frame.GetStatusBar().GetStatusText() == "Restored 2 of 3; 1 back already"
+    assert snapshot(folder) == moved(before, {"Ann - Song.mp3": "Song - Ann.mp3"})
+
+
+def test_a_batch_wholly_put_back_by_hand_is_settled_on_ok_and_undo_goes_on(put_back_by_hand):
+    frame_after, folder, before = put_back_by_hand
+    frame = frame_after(list(HAND))
+    frame.undo()
+    assert [e["status"] for _, entries in ConfirmingUndo.listed() for e in entries] == ["back"] * 3
+    assert frame.GetStatusBar().GetStatusText() == "Restored 0 of 3; 3 back already"
+    frame.undo()  # the batch before
+    assert [(e["path"], e["status"]) for e in ConfirmingUndo.listed()[-1][1]] == [
+        ("Song - Ann.mp3", "rename")]
+    assert snapshot(folder) == before
