@@ -126,9 +126,11 @@ Options parse_options(int argc, char** argv) {
         {nullptr, 0, nullptr, 0},
     };
     Options o;
+    std::vector<std::string> choosing;  // options that choose the renames, as given
     opterr = 0;
     int c;
     while ((c = getopt_long(argc, argv, ":s:t:p:rd0qh", longs, nullptr)) != -1) {
+        if (c == 's' || c == 't' || c == 'p' || c == 'r' || c == 'd') choosing.push_back(std::string("-") + char(c));
         switch (c) {
             case 's': o.source = optarg; break;
             case 't': o.target = optarg; break;
@@ -159,6 +161,9 @@ Options parse_options(int argc, char** argv) {
         if (given) actions.push_back(name);
     if (actions.size() > 1) usage_error(actions[0] + " and " + actions[1] + " do not go together");
     if (o.json && o.null) usage_error("--json and --null do not go together");
+    // An undo takes back the batch as it was, and the history lists them all.
+    if ((o.undo || o.history) && !choosing.empty())
+        usage_error(actions[0] + " does not go with " + choosing[0]);
     std::vector<std::string> positional(argv + optind, argv + argc);
     // A number that names no folder is a batch (write ./12 for a folder "12").
     if (o.undo && !positional.empty() && is_batch_number(positional[0])) {

@@ -139,6 +139,11 @@ def test_swap_cycle_is_one_unit(folder):
     (["-s"], "option -s needs a value"),
     (["--apply", "--undo", "."], "--apply and --undo do not go together"),
     (["-t", "", "."], "You must specify bith the source and the target formats"),
+    # An undo takes back the batch as it was: nothing to choose.
+    (["--undo", "-p", "*.pdf", "."], "--undo does not go with -p"),
+    (["--undo", "--recursive", "1"], "--undo does not go with -r"),
+    (["--history", "-d", "."], "--history does not go with -d"),
+    (["--history", "--source", "a b"], "--history does not go with -s"),
 ])
 def test_bad_usage(args, message):
     code, out, err = reshape(*args)
