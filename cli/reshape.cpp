@@ -60,8 +60,8 @@ const char* const USAGE =
     "\n"
     "Exit status: 0 when every rename was (or could be) done, 1 when any was\n"
     "refused or failed, a folder or journal could not be read, there was nothing\n"
-    "to undo or the output could not be written, 2 for bad usage, 130 or 143 when\n"
-    "SIGINT or SIGTERM stopped a batch.\n"
+    "to undo or the output could not be written, 2 for bad usage, 129, 130 or 143\n"
+    "when SIGHUP, SIGINT or SIGTERM stopped a batch.\n"
     "Journals: $XDG_STATE_HOME/reshape (~/.local/state/reshape). See man reshape.\n";
 
 // What went on all the same when the output could not be written.
@@ -347,6 +347,8 @@ void add_fault_hooks(renamer::Hooks& hooks) {
     const long fail_at = step_of("RESHAPE_TEST_FAIL_AT_STEP");
     const long kill_at = step_of("RESHAPE_TEST_KILL_AT_STEP");
     const long signal_at = step_of("RESHAPE_TEST_SIGNAL_AT_STEP");
+    const long which = step_of("RESHAPE_TEST_SIGNAL");  // SIGTERM unless named by number
+    const int sent = which > 0 ? static_cast<int>(which) : SIGTERM;
     if (fail_at >= 0 || kill_at >= 0 || signal_at >= 0)
         hooks.before_step = [=](std::size_t step) {
             const long at = static_cast<long>(step);
@@ -354,7 +356,7 @@ void add_fault_hooks(renamer::Hooks& hooks) {
                 std::cout.flush();
                 raise(SIGKILL);
             }
-            if (at == signal_at) raise(SIGTERM);
+            if (at == signal_at) raise(sent);
             if (at == fail_at) throw renamer::StepFailure("injected failure");
         };
 }
@@ -370,17 +372,25 @@ void count_renames(renamer::Hooks& hooks) {
     };
 }
 
-// SIGINT and SIGTERM let the unit under way finish, then stop the batch.
+// SIGINT, SIGTERM and SIGHUP (the terminal closed) let the unit under way
+// finish, then stop the batch. One that comes after the last unit began
+// stops nothing: the batch is whole, and says so.
 volatile sig_atomic_t stop_signal = 0;
+int stopped_by = 0;  // the signal that kept a unit of the batch from starting
 
 renamer::Hooks batch_hooks() {
     struct sigaction action {};
     action.sa_handler = [](int signal) { stop_signal = signal; };
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int stopping : {SIGINT, SIGTERM, SIGHUP}) sigaction(stopping, &action, nullptr);
+    // A reader gone from the pipe is an output that cannot be written, told
+    // with what became of the batch, not a silent death in the middle.
+    signal(SIGPIPE, SIG_IGN);
     renamer::Hooks hooks;
-    hooks.stop_requested = [] { return stop_signal != 0; };
+    hooks.stop_requested = [] {
+        if (stop_signal) stopped_by = stop_signal;
+        return stop_signal != 0;
+    };
     add_fault_hooks(hooks);
     count_renames(hooks);
     return hooks;
@@ -390,10 +400,10 @@ renamer::Hooks batch_hooks() {
 // on what happened to the disk.
 int finish(bool fine, const char* what) {
     std::cout.flush();
-    if (stop_signal) {
-        std::cerr << "reshape: stopped by " << (stop_signal == SIGINT ? "SIGINT" : "SIGTERM") << "; " << what
-                  << "\n";
-        return 128 + stop_signal;
+    if (stopped_by) {
+        const char* name = stopped_by == SIGINT ? "SIGINT" : stopped_by == SIGHUP ? "SIGHUP" : "SIGTERM";
+        std::cerr << "reshape: stopped by " << name << "; " << what << "\n";
+        return 128 + stopped_by;
     }
     return fine ? 0 : 1;
 }

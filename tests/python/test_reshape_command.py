@@ -276,6 +276,43 @@ def test_sigterm_finishes_the_unit_under_way_and_says_so(folder, step):
     assert snapshot(folder) == before
 
 
+@pytest.mark.parametrize("signal_number, name", [(signal.SIGHUP, "SIGHUP"), (signal.SIGINT, "SIGINT")])
+def test_a_hangup_or_interrupt_stops_the_batch_like_sigterm(folder, signal_number, name):
+    before = snapshot(folder)
+    code, out, err = reshape("-r", "--apply", "--json", folder, program=RESHAPE_WITH_FAULTS,
+                             env={"RESHAPE_TEST_SIGNAL_AT_STEP": "1",
+                                  "RESHAPE_TEST_SIGNAL": str(int(signal_number))})
+    assert (code, err) == (128 + signal_number, f"reshape: stopped by {name}; the renames listed as "
+                           "done were carried out (reshape --undo takes them back)\n")
+    done = {r["path"]: r["new"] for r in map(json.loads, out.splitlines()) if r["status"] == "done"}
+    assert snapshot(folder) == moved(before, done)
+
+
+def test_a_signal_once_the_last_unit_is_under_way_stops_nothing(tmp_path, monkeypatch):
+    monkeypatch.setenv("XDG_STATE_HOME", str(tmp_path / "state"))
+    base = tmp_path / "files"
+    make(base, ["Lee - Notes.txt"])
+    before = snapshot(base)
+    code, out, err = reshape("--apply", base, program=RESHAPE_WITH_FAULTS,
+                             env={"RESHAPE_TEST_SIGNAL_AT_STEP": "0"})
+    assert (code, out, err) == (0, "Lee - Notes.txt\tNotes - Lee.txt\n", "")
+    assert snapshot(base) == moved(before, {"Lee - Notes.txt": "Notes - Lee.txt"})
+
+
+def test_a_reader_gone_from_the_pipe_is_told_with_what_became_of_the_batch(folder):
+    before = snapshot(folder)
+    read_end, write_end = os.pipe()
+    os.close(read_end)
+    try:
+        run = subprocess.run([RESHAPE, "-r", "--apply", str(folder)], stdout=write_end,
+                             stderr=subprocess.PIPE, text=True)
+    finally:
+        os.close(write_end)
+    assert (run.returncode, run.stderr) == (1, "reshape: cannot write the output: Broken pipe; the batch "
+                                            "was carried out (reshape --history lists it)\n")
+    assert snapshot(folder) == moved(before, expected_renames())
+
+
 def test_the_shipped_command_has_no_fault_hooks(folder):
     before = snapshot(folder)
     code, _, _ = reshape("-r", "--apply", folder, env={"RESHAPE_TEST_KILL_AT_STEP": "0"})
