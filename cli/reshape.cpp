@@ -396,6 +396,32 @@ renamer::Hooks batch_hooks() {
     return hooks;
 }
 
+// How many entries were refused or failed, told on stderr after the
+// entries: their reasons are in the output, which may be in a file, or off.
+struct NotDone {
+    std::size_t of = 0, refused = 0, failed = 0;
+
+    template <typename Judged>
+    void add(const std::vector<Judged>& judged) {
+        of += judged.size();
+        for (const Judged& j : judged) {
+            refused += j.status == renamer::Status::refused;
+            failed += j.status == renamer::Status::failed;
+        }
+    }
+
+    // "reshape: 3 of 10 renames not carried out: 2 refused, 1 failed";
+    // nothing when a stop is told instead.
+    void tell(const char* what, const char* not_done) const {
+        if (stopped_by || refused + failed == 0) return;
+        std::cout.flush();
+        std::cerr << "reshape: " << refused + failed << " of " << of << " " << what << " " << not_done;
+        if (refused) std::cerr << ": " << refused << " refused";
+        if (failed) std::cerr << (refused ? ", " : ": ") << failed << " failed";
+        std::cerr << "\n";
+    }
+};
+
 // The exit status of a batch: 128 + the signal that stopped it, with a word
 // on what happened to the disk.
 int finish(bool fine, const char* what) {
@@ -443,6 +469,9 @@ int run_undo(const Options& o) {
     output.add(undone.entries);
     done_all_the_same = "; the undo was carried out";
     print(output);
+    NotDone not_restored;
+    not_restored.add(undone.entries);
+    not_restored.tell("names", "not restored");
     const bool journaled = told_of_journal(undone.journal_problem,
                                            "the names listed as done are back, but the batch may be offered "
                                            "for undo again");
@@ -489,15 +518,18 @@ int run(int argc, char** argv) {
     bool fine = true;
     if (!o.apply) {
         cli::Output output = output_for(o, false);
+        NotDone not_possible;
         for_each_folder(o, [&](Proposals proposals, const renamer::Listing& listing) {
             renamer::Batch batch(o.folder, std::move(proposals.requests), renamer::default_journal_folder(),
                                  renamer::Batch::Use::preview_only, &listing);
             renamer::Batch::Verdicts planned = std::move(batch).take_verdicts();
             fine = fine && all_fine(planned.verdicts);
+            not_possible.add(planned.verdicts);
             output.add(std::move(planned.requests), std::move(planned.verdicts));
             add_skipped(output, proposals.skipped);
         });
         print(output);
+        not_possible.tell("renames", "would not be carried out");
         return fine && !walk_failed ? 0 : 1;
     }
     Proposals all;
@@ -506,12 +538,15 @@ int run(int argc, char** argv) {
     renamer::Batch batch(o.folder, std::move(all.requests));
     std::vector<renamer::Entry> done = batch.apply(batch_hooks());
     fine = all_fine(done);
+    NotDone not_done;
+    not_done.add(done);
     const bool tell_kept_journals = !kept_journals.empty() && !told_with_entries(kept_journals, done);
     cli::Output output = output_for(o, true);
     output.add(std::move(done));
     add_skipped(output, all.skipped);
     done_all_the_same = "; the batch was carried out (reshape --history lists it)";
     print(output);
+    not_done.tell("renames", "not carried out");
     const bool journaled = told_of_journal(batch.journal_problem(),
                                            "the renames listed as done were carried out, and undo finds them");
     if (tell_kept_journals) {

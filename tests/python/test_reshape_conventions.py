@@ -77,8 +77,11 @@ def test_quiet_prints_nothing_and_the_status_tells(folder):
     before = snapshot(folder)
     assert reshape("-q", "-r", folder) == (0, "", "")
     make(folder, ["a - b.txt"])
-    assert reshape("--quiet", "-p", "[Ab] - *", folder) == (1, "", "")
-    assert reshape("-q", "--apply", "-p", "[Ab] - *", folder) == (1, "", "")
+    # What was refused is counted on stderr: the entries that would say why are not printed.
+    assert reshape("--quiet", "-p", "[Ab] - *", folder) == (
+        1, "", "reshape: 1 of 2 renames would not be carried out: 1 refused\n")
+    assert reshape("-q", "--apply", "-p", "[Ab] - *", folder) == (
+        1, "", "reshape: 1 of 2 renames not carried out: 1 refused\n")
     assert snapshot(folder) == moved({**before, "a - b.txt": "contents of a - b.txt"}, {"A - B.txt": "B - A.txt"})
     code, out, err = reshape("-q", "--undo", folder)
     assert (code, out, err) == (0, "", "")
@@ -132,8 +135,8 @@ def test_help_fits_80_columns_and_tells_the_statuses_and_journals():
     code, out, _ = reshape("--help")
     assert code == 0
     assert max(len(line) for line in out.splitlines()) <= 80
-    assert re.search(r"0 when .* 1 when .* the output could not be written, 2 for bad usage, 130 or 143 when"
-                     r" SIGINT or SIGTERM", " ".join(out.split()))
+    assert re.search(r"0 when .* 1 when .* the output could not be written, 2 for bad usage, 129, 130 or"
+                     r" 143 when SIGHUP, SIGINT or SIGTERM", " ".join(out.split()))
     assert "$XDG_STATE_HOME/reshape (~/.local/state/reshape)" in out
 
 
