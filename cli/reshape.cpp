@@ -15,6 +15,7 @@
 #include <cstring>
 #include <functional>
 #include <iostream>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -377,8 +378,10 @@ void count_renames(renamer::Hooks& hooks) {
 // stops nothing: the batch is whole, and says so.
 volatile sig_atomic_t stop_signal = 0;
 int stopped_by = 0;  // the signal that kept a unit of the batch from starting
+bool batch_begun = false;  // a batch or an undo may have renamed something
 
 renamer::Hooks batch_hooks() {
+    batch_begun = true;
     struct sigaction action {};
     action.sa_handler = [](int signal) { stop_signal = signal; };
     sigemptyset(&action.sa_mask);
@@ -561,5 +564,17 @@ int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);  // one line per entry: let the stream buffer them
-    return with_output_checked(run(argc, argv));
+    try {
+        return with_output_checked(run(argc, argv));
+    } catch (const std::exception& e) {
+        // Out of memory, say: told as any failure, never an abort. A batch
+        // under way stops where it is, and its journal has the way back.
+        progress.finish();
+        std::cout.flush();
+        const bool memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
+        std::cerr << "reshape: " << (memory ? "out of memory" : e.what());
+        if (batch_begun) std::cerr << "; what was renamed is in the journal (reshape --history, reshape --undo)";
+        std::cerr << "\n";
+        return 1;
+    }
 }

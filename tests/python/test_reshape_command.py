@@ -547,3 +547,21 @@ def test_a_journal_that_cannot_be_read_is_named_and_nothing_before_it_is_undone(
 ])
 def test_history_usage(args, message):
     assert reshape(*args) == (2, "", f"reshape: {message} (see reshape --help)\n")
+
+
+def sanitized():
+    with open(os.path.join(BUILD, "CMakeCache.txt")) as cache:
+        return "RESHAPER_SANITIZE:BOOL=ON" in cache.read()
+
+
+@pytest.mark.skipif(sanitized(), reason="a sanitizer needs more address space than this lends")
+def test_running_out_of_memory_is_told_not_aborted(folder, tmp_path):
+    """A journal grown huge (sparse here), read with little memory."""
+    assert reshape("--apply", "-p", "Lee*", folder)[0] == 0
+    journal, = (tmp_path / "state" / "reshape").glob("*.journal")
+    os.truncate(journal, 1 << 30)
+
+    def little_memory():
+        resource.setrlimit(resource.RLIMIT_AS, (400 << 20, 400 << 20))
+    run = subprocess.run([RESHAPE, "--history"], capture_output=True, text=True, preexec_fn=little_memory)
+    assert (run.returncode, run.stdout, run.stderr) == (1, "", "reshape: out of memory\n")
