@@ -1,6 +1,11 @@
 #include "planner.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <random>
 #include <unordered_map>
 #include <unordered_set>
@@ -114,7 +119,7 @@ private:
     void plan_folder(const std::string& dir, const std::vector<std::size_t>& indexes) {
         std::string reason;
         Folder folder = open_folder(in_.base, dir, reason);
-        if (!folder.open()) {
+        if (!folder.open() || !may_change(folder, dir, reason)) {
             for (std::size_t i : indexes) refuse(i, reason);
             return;
         }
@@ -162,6 +167,23 @@ private:
         refuse_shared_targets(accepted);
         refuse_taken_targets(folder, listing, read, accepted);
         if (in_.depth == Depth::steps) order(folder, dir, accepted);
+    }
+
+    // Whether the entries of the folder can be looked at (else each would
+    // seem gone) and, for a preview, renamed: a folder that cannot be
+    // written is told as what it is, before a batch fails in it entry by
+    // entry. A batch finds that out at its renames, as failures: an undo
+    // keeps what failed within reach.
+    bool may_change(const Folder& folder, const std::string& dir, std::string& reason) const {
+        const bool preview = in_.depth == Depth::verdicts && !in_.restoring;
+        for (const auto& [mode, cannot] : {std::pair{X_OK, " cannot be searched: "}, {W_OK, " cannot be changed: "}}) {
+            if (mode == W_OK && !preview) break;
+            if (faccessat(folder.fd(), ".", mode, AT_EACCESS) != 0) {
+                reason = "the folder " + (dir.empty() ? in_.base : dir) + cannot + std::strerror(errno);
+                return false;
+            }
+        }
+        return true;
     }
 
     // The new name is one the entry may take; else the request is refused.

@@ -371,9 +371,27 @@ def open_to_all():
 def test_an_unreadable_folder_is_named_and_fails_the_run(open_to_all):
     top = open_to_all
     make(top, ["Smith - Report.txt", "closed/Lee - Notes.txt"])
+    subprocess.run(["chown", "nobody:nogroup", top], check=True)  # its own folder; "closed" is root's
     os.chmod(os.path.join(top, "closed"), 0o700)
     assert as_nobody("-r", top) == (1, "Smith - Report.txt\tReport - Smith.txt\n",
                                     f"reshape: cannot read {top}/closed: Permission denied\n")
+
+
+# A folder the user may list but not change, or not even look into: the
+# preview says so for each entry, as --apply would find it.
+@AS_NOBODY
+@pytest.mark.parametrize("mode, cannot", [(0o555, "changed"), (0o400, "searched")])
+def test_a_preview_tells_a_folder_the_user_cannot_change(open_to_all, mode, cannot):
+    files = os.path.join(open_to_all, "files")
+    make(files, ["Lee - Notes.txt", "Smith - Report.txt"])
+    subprocess.run(["chown", "-R", "nobody:nogroup", open_to_all], check=True)
+    os.chmod(files, mode)
+    state = {"XDG_STATE_HOME": os.path.join(open_to_all, "state")}
+    why = f"the folder {files} cannot be {cannot}: Permission denied"
+    assert as_nobody(files, env=state) == (
+        1, f"Lee - Notes.txt\tNotes - Lee.txt\t{why}\nSmith - Report.txt\tReport - Smith.txt\t{why}\n",
+        "reshape: 2 of 2 renames would not be carried out: 2 refused\n")
+    os.chmod(files, 0o755)
 
 
 @AS_NOBODY
