@@ -32,6 +32,9 @@ BUILDING = "Reading the folder; Esc cancels"
 CANCELLED = "Cancelled: the folder was not read to the end (Refresh reads it again)"
 
 
+SELECT_KEYS = {ord("A"): "All", ord("N"): "None", ord("I"): "Invert"}  # with Ctrl+Shift
+
+
 def location_of(cfg):
     return os.path.abspath(os.path.expanduser(str(cfg.location)))
 
@@ -160,11 +163,18 @@ class Basewindow(wx.Frame):
 
     def on_key(self, event):
         """Escape cancels a build; in a text field Ctrl+Z undoes the typing
-        there (and never reaches the menu's Undo, which changes the disk)."""
+        there (and never reaches the menu's Undo, which changes the disk),
+        and the Select menu's keys select, which the field would take for
+        its own (Ctrl+Shift+A unselects its text)."""
         field = event.GetEventObject()
         if event.GetKeyCode() == wx.WXK_ESCAPE and self.guard.running:
             self.cancel_build()
             return
+        if isinstance(field, wx.TextCtrl):
+            selection = SELECT_KEYS.get(event.GetKeyCode())
+            if selection and event.GetModifiers() == wx.MOD_CONTROL | wx.MOD_SHIFT:
+                self.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, self.menu_items[selection].GetId()))
+                return
         if isinstance(field, wx.TextCtrl) and field.IsEditable():
             if event.GetKeyCode() == ord("Z") and event.GetModifiers() == wx.MOD_CONTROL:
                 fieldundo.undo(field)

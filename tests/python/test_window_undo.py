@@ -74,6 +74,26 @@ def test_ctrl_z_in_a_text_field_undoes_the_typing_only(renamed, which):
     assert snapshot(folder) == on_disk and ConfirmingUndo.made == []
 
 
+@pytest.mark.parametrize("which", FIELDS)
+def test_the_select_keys_select_in_a_text_field_too(renamed, which):
+    """Ctrl+Shift+A would otherwise unselect the field's text and nothing more."""
+    frame, folder, before = renamed
+    field = FIELDS[which](frame)
+    text = field.GetValue()
+    states = []
+    for letter in "AIN":
+        event = wx.KeyEvent(wx.wxEVT_CHAR_HOOK)
+        event.SetKeyCode(ord(letter))
+        event.SetControlDown(True)
+        event.SetShiftDown(True)
+        event.SetEventObject(field)
+        frame.GetEventHandler().ProcessEvent(event)
+        assert not event.GetSkipped()  # the field never gets it
+        states.append({row.checkbox.Get3StateValue() for row in fileitem.nodes.values()})
+    assert states == [{wx.CHK_CHECKED}, {wx.CHK_UNCHECKED}, {wx.CHK_UNCHECKED}]
+    assert field.GetValue() == text and snapshot(folder) == moved(before, {"Lee - Notes.txt": "Notes - Lee.txt"})
+
+
 def test_ctrl_z_outside_text_fields_goes_on_to_the_disk_undo(renamed):
     frame, folder, before = renamed
     checkbox = list(fileitem.nodes.values())[0].checkbox
