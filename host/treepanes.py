@@ -9,6 +9,17 @@ import wx
 import skins
 
 
+def open_row_menu_by_key(event):
+    """The menu key or Shift+F10 on a row's widget opens the row's Collapse
+    and Expand menu, as a right click does. A right click comes here too,
+    with the place clicked: its row has opened the menu already."""
+    row = getattr(event.GetEventObject(), "fileitem", None)
+    if event.GetPosition() == wx.DefaultPosition and row is not None and row.children:
+        row.on_right_click(event)
+    else:
+        event.Skip()
+
+
 def make_panes(parent):
     """The scrolled window (for the caller's layout) and, in it, the panes
     `left` and `right` with their sizers `sizer1` and `sizer2`."""
@@ -26,5 +37,7 @@ def make_panes(parent):
     both.Add(left, 1, wx.EXPAND)
     both.Add(right, 1, wx.EXPAND)
     scroller.SetSizer(both)
+    for pane in (left, right):
+        pane.Bind(wx.EVT_CONTEXT_MENU, open_row_menu_by_key)
     return types.SimpleNamespace(scroller=scroller, left=left, right=right, sizer1=sizer1,
                                  sizer2=sizer2)

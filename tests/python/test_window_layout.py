@@ -46,3 +46,33 @@ def test_the_format_fields_grow_with_the_window(window):
     (source1, target1, pattern1), (source2, target2, pattern2) = widths
     assert source2 - source1 >= 150 and target2 - target1 >= 150
     assert pattern1 == pattern2
+
+
+def context_menu_key(widget, position=wx.DefaultPosition):
+    """The menu key (or Shift+F10) on `widget`, or a right click at `position`."""
+    event = wx.ContextMenuEvent(wx.wxEVT_CONTEXT_MENU, widget.GetId(), position)
+    event.SetEventObject(widget)
+    widget.GetEventHandler().ProcessEvent(event)
+    return event.GetSkipped()
+
+
+def test_the_menu_key_on_a_folder_row_opens_its_collapse_menu(window, tmp_path):
+    import fileitem
+    from disktree import make
+    make(tmp_path / "library", ["Doe - Plans/Smith - Report.txt", "Lee - Notes.txt"])
+    frame = window()
+    frame.cfg.location = str(tmp_path / "library")
+    frame.choices.recursive_box.SetValue(True)
+    frame.choices.folders_box.SetValue(False)
+    frame.refresh()
+    rows = {row.name: row for row in fileitem.nodes.values()}
+    popups = []
+    frame.left.PopupMenu = lambda menu, position: popups.append(
+        (menu.node.name, [item.GetItemLabelText() for item in menu.GetMenuItems()]))
+    folder, leaf = rows["Doe - Plans"], rows["Lee - Notes.txt"]
+    assert not context_menu_key(folder.checkbox)
+    assert not context_menu_key(folder.proposed)
+    assert popups == [("Doe - Plans", ["Collapse", "Expand"])] * 2
+    assert context_menu_key(leaf.checkbox)  # no menu: its own, if any, goes on
+    assert context_menu_key(folder.checkbox, wx.Point(5, 5))  # a right click: the row opened it already
+    assert len(popups) == 2
