@@ -458,6 +458,11 @@ int run_undo(const Options& o) {
         std::cerr << "reshape: " << problem << "\n";
         return 1;
     }
+    if (o.folder.empty() && !is_folder(folder)) {
+        std::cerr << "reshape: the folder " << folder << " of batch " << *o.batch << " is gone; if it moved, "
+                  << "name where it is now: reshape --undo " << *o.batch << " FOLDER\n";
+        return 1;
+    }
     const renamer::Hooks hooks = batch_hooks();
     const renamer::UndoResult undone = renamer::undo_chosen(folder, renamer::default_journal_folder(), choice, &hooks);
     if (!undone.problem.empty()) {

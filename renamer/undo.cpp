@@ -157,6 +157,30 @@ struct Target {
     UndoPlan plan;
 };
 
+// Batch `sequence` of a folder that is gone, taken back in `root`, where the
+// user says it went (moved or renamed): its entries are found there by
+// their identities, as anywhere, so a folder it never was in refuses them
+// all. A batch of a folder still in its place is that folder's: `problem`
+// names it.
+std::optional<Target> moved_here(const JournalStore& store, const std::string& root, const UndoChoice& choice,
+                                 std::string& problem) {
+    const std::uint64_t sequence = *choice.sequence;
+    for (JournalStore::Stored& stored : store.all_journals()) {
+        if (stored.journal.sequence != sequence) continue;
+        if (!real_path(stored.journal.base).empty()) {
+            problem = "batch " + std::to_string(sequence) + " is of " + stored.journal.base + ", not of " + root;
+            return std::nullopt;
+        }
+        if (stored.journal.undone) {
+            problem = "batch " + std::to_string(sequence) + " is undone already";
+            return std::nullopt;
+        }
+        UndoPlan plan = plan_undo(root, stored.journal, choice.only);
+        return Target{stored.name, std::move(stored.journal), std::move(plan)};
+    }
+    return std::nullopt;
+}
+
 // The batch to take back: the newest of `root` with something to take
 // back (batches that changed nothing are passed over and, with `settle`,
 // marked undone), or the chosen one. A batch whose journal cannot be read
@@ -193,7 +217,8 @@ std::optional<Target> find_target(const JournalStore& store, const std::string& 
                 problem = u.problem + ": batch " + std::to_string(u.sequence) + " cannot be undone";
                 return std::nullopt;
             }
-        problem = "there is no batch " + std::to_string(*choice.sequence) + " of " + root;
+        if (std::optional<Target> moved = moved_here(store, root, choice, problem)) return moved;
+        if (problem.empty()) problem = "there is no batch " + std::to_string(*choice.sequence) + " of " + root;
     } else if (!unreadable.empty()) {
         return cannot_go_past(unreadable.front());
     }

@@ -455,7 +455,8 @@ def test_undo_of_a_batch_whose_folder_was_moved_says_so(folder, tmp_path):
     elsewhere = tmp_path / "moved"
     os.rename(folder, elsewhere)
     before = snapshot(elsewhere)
-    assert reshape("--undo", "1") == (1, "", f"reshape: the folder {folder} no longer exists\n")
+    assert reshape("--undo", "1") == (1, "", f"reshape: the folder {folder} of batch 1 is gone; if it "
+                                             "moved, name where it is now: reshape --undo 1 FOLDER\n")
     assert snapshot(elsewhere) == before
 
 
@@ -583,3 +584,29 @@ def test_running_out_of_memory_is_told_not_aborted(folder, tmp_path):
         resource.setrlimit(resource.RLIMIT_AS, (400 << 20, 400 << 20))
     run = subprocess.run([RESHAPE, "--history"], capture_output=True, text=True, preexec_fn=little_memory)
     assert (run.returncode, run.stdout, run.stderr) == (1, "", "reshape: out of memory\n")
+
+
+def test_a_batch_follows_its_folder_where_the_user_says_it_moved(folder, tmp_path):
+    before = snapshot(folder)
+    assert reshape("-r", "--apply", folder)[0] == 0
+    renamed = snapshot(folder)
+    elsewhere, stranger = tmp_path / "moved here", tmp_path / "stranger"
+    make(stranger, list(before))  # the same names, other files
+    stranger_before = snapshot(stranger)
+    folder.rename(elsewhere)
+    assert reshape("--undo", "1") == (1, "", f"reshape: the folder {folder} of batch 1 is gone; if it moved, "
+                                             "name where it is now: reshape --undo 1 FOLDER\n")
+    code, out, err = reshape("--undo", "1", stranger)  # never its folder: its files are others
+    assert code == 1 and err.endswith("refused\n") and snapshot(stranger) == stranger_before
+    assert snapshot(elsewhere) == renamed
+    code, out, err = reshape("--undo", "1", elsewhere)
+    assert (code, err) == (0, "")
+    assert snapshot(elsewhere) == before
+    assert reshape("--undo", "1", elsewhere) == (1, "", "reshape: batch 1 is undone already\n")
+
+
+def test_a_batch_of_a_folder_still_in_place_is_not_taken_back_elsewhere(folder, tmp_path):
+    assert reshape("-r", "--apply", folder)[0] == 0
+    other = tmp_path / "other"
+    make(other, ["x.txt"])
+    assert reshape("--undo", "1", other) == (1, "", f"reshape: batch 1 is of {folder}, not of {other}\n")
