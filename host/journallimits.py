@@ -36,4 +36,4 @@ def prune(limits, tell):
     try:
         renamer.prune(max_age_days=days, keep=batches)
     except OSError as error:
-        tell(f"Old batches were not removed from the history of renames: {error}")
+        tell(f"Old batches were not removed from the history of renames: {error}.")

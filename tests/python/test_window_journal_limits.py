@@ -111,6 +111,6 @@ def test_a_journal_that_cannot_be_pruned_is_told_and_the_window_goes_on(window, 
     frame.refresh()
     wx.SafeYield()
     assert told() == ["Old batches were not removed from the history of renames: "
-                      f"the journal folder {journals} is not a folder"]
+                      f"the journal folder {journals} is not a folder."]
     assert [row.name for row in fileitem.nodes.values()] == ["Lee - Notes.txt"]
     assert not frame.menu_items["Undo last rename"].IsEnabled()
