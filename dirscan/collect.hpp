@@ -22,6 +22,9 @@ struct CollectHooks {
     std::function<void(const std::string& directory)> progress;  // every 51st directory
     std::function<void()> breaking_inner;                        // limit hit inside a directory
     std::function<void()> limit_reached;                         // the walk ends at the limit
+    // Then, when names may be left unread: a matching one passed over, or
+    // folders never visited. May be left unset.
+    std::function<void()> names_left;
     // A folder that could not be read (the chosen one included), with errno;
     // the walk goes on without it. May be left unset.
     std::function<void(const std::string& directory, int error)> unreadable;

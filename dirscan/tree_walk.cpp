@@ -40,13 +40,14 @@ py::list get_names(py::handle mod, py::object self) {
         progress(self, pyglue::concat("Processing ", pyglue::from_u32(names::decode(directory))));
     };
     hooks.breaking_inner = [&] { dprint(mod, "*** breaking inner"); };
-    bool stopped_at_limit = false;  // for the window to tell that names may be missing
     hooks.limit_reached = [&] {
-        stopped_at_limit = true;
         progress(self, pyglue::concat("Only (", py::str(max_files),
                                       ") files can be processed at one time, additional files will be ignored"));
         dprint(mod, "*** breaking outer");
     };
+
+    bool stopped_at_limit = false;  // for the window to tell that names may be missing
+    hooks.names_left = [&] { stopped_at_limit = true; };
 
     // Skipped in the walk, as the tree's rules ask, but kept for the window
     // to tell: (path, reason) for each folder that could not be read.

@@ -54,7 +54,7 @@ std::string join(const std::string& parent, const std::string& name) {
     return parent + "/" + name;
 }
 
-void walk(const std::string& top, const std::function<bool(Directory&)>& visit, const WalkFailure& failed) {
+bool walk(const std::string& top, const std::function<bool(Directory&)>& visit, const WalkFailure& failed) {
     // Each pending directory is listed when it is reached, as os.walk does,
     // so a stack of (directory, next subdirectory) keeps the order. Each
     // frame keeps its directory open, for its subdirectories to open from.
@@ -64,6 +64,7 @@ void walk(const std::string& top, const std::function<bool(Directory&)>& visit, 
         std::size_t next = 0;
     };
     std::vector<Frame> stack;
+    bool left_unvisited = false;
     const auto enter = [&](int parent, const std::string& name, const std::string& path) {
         const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (parent == AT_FDCWD ? 0 : O_NOFOLLOW);
         const int fd = openat(parent, name.c_str(), flags);
@@ -81,6 +82,9 @@ void walk(const std::string& top, const std::function<bool(Directory&)>& visit, 
         }
         if (!visit(frame.dir)) {
             close(frame.fd);
+            left_unvisited = !frame.dir.dirs.empty() ||
+                             std::any_of(stack.begin(), stack.end(),
+                                         [](const Frame& f) { return f.next < f.dir.dirs.size(); });
             return false;
         }
         stack.push_back(std::move(frame));
@@ -100,12 +104,13 @@ void walk(const std::string& top, const std::function<bool(Directory&)>& visit, 
         going = enter(frame.fd, name, join(frame.dir.path, name));
     }
     for (Frame& frame : stack) close(frame.fd);
+    return !left_unvisited;
 }
 
-void walk_names(const std::string& top, bool folders, const std::function<bool(Found&)>& visit,
+bool walk_names(const std::string& top, bool folders, const std::function<bool(Found&)>& visit,
                 const WalkFailure& failed) {
     std::vector<std::string> copied;
-    walk(top, [&](Directory& dir) {
+    return walk(top, [&](Directory& dir) {
         if (folders) copied = dir.dirs;
         Found found{relative_to(top, dir.path), folders ? copied : dir.files, dir};
         return visit(found);

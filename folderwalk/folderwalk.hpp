@@ -23,8 +23,10 @@ struct Directory {
 // cannot be read is passed over, and told to `failed` (when given) with the
 // errno. `visit` returns false to end the walk; it may take the names of
 // files (the walk needs only `dirs`).
+// Returns false when `visit` ended the walk with subfolders not yet
+// visited (links among them, which would be passed over, count too).
 using WalkFailure = std::function<void(const std::string& path, int error)>;
-void walk(const std::string& top, const std::function<bool(Directory&)>& visit,
+bool walk(const std::string& top, const std::function<bool(Directory&)>& visit,
           const WalkFailure& failed = nullptr);
 
 // What a walk for the names of one kind hands over for each directory:
@@ -39,7 +41,7 @@ struct Found {
 
 // walk() for the names of files, or of folders when `folders` (those are a
 // copy: the walk goes on with the directory's own).
-void walk_names(const std::string& top, bool folders, const std::function<bool(Found&)>& visit,
+bool walk_names(const std::string& top, bool folders, const std::function<bool(Found&)>& visit,
                 const WalkFailure& failed = nullptr);
 
 // `parent` and `name` joined with one slash.

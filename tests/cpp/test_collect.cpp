@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "dirscan/collect.hpp"
+#include "folderwalk/folderwalk.hpp"
 #include "disk_tree.hpp"
 #include "names/codec.hpp"
 
@@ -21,7 +22,7 @@ using Names = std::vector<std::u32string>;
 // collect_names with every file matching and the hooks counted.
 struct Collected {
     Names names;
-    int breaking_inner = 0, limit_reached = 0;
+    int breaking_inner = 0, limit_reached = 0, names_left = 0;
     std::vector<std::string> progress;
 };
 
@@ -32,6 +33,7 @@ Collected collect(const std::string& top, const dirscan::CollectOptions& options
     hooks.matches = matches;
     hooks.breaking_inner = [&] { ++out.breaking_inner; };
     hooks.limit_reached = [&] { ++out.limit_reached; };
+    hooks.names_left = [&] { ++out.names_left; };
     hooks.progress = [&](const std::string& directory) { out.progress.push_back(directory); };
     out.names = dirscan::collect_names(top, options, hooks);
     return out;
@@ -67,6 +69,49 @@ TEST(Collect, TheLimitEndsTheWalkOnceMoreCandidatesWereExamined) {
     const Collected all = collect(top.path(), options);
     EXPECT_EQ(all.names.size(), 6u);
     EXPECT_EQ(all.breaking_inner + all.limit_reached, 0);
+}
+
+// The limit ends the walk once past it, even at the very last name: names
+// are left unread only when a matching one was passed over, or folders of
+// a recursive walk were never visited.
+TEST(Collect, NamesAreLeftOnlyWhenTheLimitPassedSomeOver) {
+    TempFolder top;
+    disktree::make(top.path(), {"1", "2", "3", "sub/4"});
+    struct Case {
+        std::size_t max_files;
+        bool recursive;
+        std::function<bool(std::u32string_view)> matches;
+        int limit_reached, names_left;
+    };
+    const auto any = [](std::u32string_view) { return true; };
+    const auto four = [](std::u32string_view name) { return name == U"4"; };
+    const std::vector<Case> cases{
+        {1, true, any, 1, 1},    // "3" passed over
+        {2, false, any, 1, 0},   // the last of the folder's three took it past the limit: none left
+        {2, true, any, 1, 1},    // but a recursive walk leaves sub unvisited
+        {2, true, four, 1, 1},   // no match passed over, sub unvisited
+        {3, true, any, 1, 0},    // past it at the very last name
+        {4, true, any, 0, 0},
+    };
+    for (const Case& c : cases) {
+        dirscan::CollectOptions options;
+        options.max_files = c.max_files;
+        options.recursive = c.recursive;
+        const Collected got = collect(top.path(), options, c.matches);
+        EXPECT_EQ(got.limit_reached, c.limit_reached) << c.max_files << " " << c.recursive;
+        EXPECT_EQ(got.names_left, c.names_left) << c.max_files << " " << c.recursive;
+    }
+}
+
+TEST(Walk, SaysWhetherItVisitedEveryFolder) {
+    TempFolder top;
+    disktree::make(top.path(), {"a/b/", "c/"});
+    int visits = 0;
+    EXPECT_TRUE(folderwalk::walk(top.path(), [&](folderwalk::Directory&) { return ++visits > 0; }));
+    EXPECT_EQ(visits, 4);
+    EXPECT_FALSE(folderwalk::walk(top.path(), [](folderwalk::Directory&) { return false; }));
+    visits = 0;  // stopped at the last folder: nothing left
+    EXPECT_TRUE(folderwalk::walk(top.path(), [&](folderwalk::Directory&) { return ++visits < 4; }));
 }
 
 TEST(Collect, ProgressEveryFiftyFirstFolderWhenAsked) {

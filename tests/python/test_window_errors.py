@@ -284,6 +284,20 @@ def test_a_walk_stopped_at_its_limit_says_that_names_may_be_missing(window, tmp_
         "are not shown")
 
 
+def test_a_walk_past_its_limit_at_its_very_last_name_misses_nothing_and_says_nothing(window, tmp_path,
+                                                                                  monkeypatch):
+    monkeypatch.setattr(dirscan, "MAX_FILES", 5)
+    folder = tmp_path / "library"
+    make(folder, [f"a{n}.txt" for n in range(6)])
+    frame = window()
+    frame.cfg.location = str(folder)
+    frame.choices.folders_box.SetValue(False)
+    frame.choices.recursive_box.SetValue(True)
+    frame.refresh()
+    assert len(fileitem.nodes) == 6 and FakeMessageDialog.shown() == []
+    assert frame.GetStatusBar().GetStatusText() == "Maximum number of 6 files loaded"
+
+
 def test_folders_left_out_of_the_tree_are_named_three_at_most(window, tmp_path, monkeypatch):
     folder = tmp_path / "library"
     make(folder, ["Lee - Notes.txt"])
