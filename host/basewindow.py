@@ -257,9 +257,11 @@ class Basewindow(wx.Frame):
         show_rows_readably(fileitem.nodes.values())  # before the preview takes the proposals
         self.preview.attach(tree, proposer)
         self._align_rows(tree)
-        if self.choices.pattern_ctrl.GetValue() == pattern_read:  # else typed since: it waits for Refresh
+        # A pattern typed since the build began waits for Refresh, and
+        # Execute with it, as after any typing of a pattern.
+        if self.choices.pattern_ctrl.GetValue() == pattern_read:
             self.choices.pattern_ctrl.ChangeValue(self.cfg.pattern or "")  # the pattern the tree filled in
-        self.choices.enable_execute()
+            self.choices.enable_execute()
         self._offer_undo()
         self.settings.save(self.cfg)
 
@@ -410,7 +412,8 @@ class Basewindow(wx.Frame):
             self._offer_undo()
             return
         title = "Undo last rename" if batch is None else f"Undo batch {batch}"
-        if not confirmed(UndoDialog(parent or self, location, plan.entries, title=title)):
+        if not confirmed(UndoDialog(parent or self, location, plan.entries, title=title,
+                                    whole=only is None)):
             return
         journal_problems = []
         # The batch shown and none other, even if another undo came first.

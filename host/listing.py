@@ -84,18 +84,23 @@ class RenameDialog(ListingDialog):
 
 class UndoDialog(ListingDialog):
     """What undoing a batch of `folder` (the latest, unless the title names
-    another) would restore, and refuse."""
+    another; the whole of it, unless `whole` is false) would restore, and
+    refuse."""
 
-    def __init__(self, parent, folder, entries, title="Undo last rename"):
-        # With every name back already, OK renames nothing but settles the
-        # batch, so that Undo goes on to the one before it.
-        settles = bool(entries) and all(e["status"] == "back" for e in entries)
+    def __init__(self, parent, folder, entries, title="Undo last rename", whole=True):
+        # With every name of the batch back already, OK renames nothing but
+        # settles the batch, so that Undo goes on to the one before it.
+        all_back = bool(entries) and all(e["status"] == "back" for e in entries)
+        settles = all_back and whole
 
         def head(to_do):
             if settles:
                 return readable(f"Nothing is left to restore in {folder}: every name is back "
                                 "already.\nOK marks the batch undone, so that Undo goes on to the "
                                 "batch before it.")
+            if all_back:
+                return readable(f"Nothing is left to restore in {folder}: the names chosen are "
+                                "back already.")
             return readable(f"Restore {names(to_do)} in {folder}:")
         to_do, lines = with_refusals(head, entries, restore_line)
         super().__init__(parent, title, lines, to_do > 0 or settles)

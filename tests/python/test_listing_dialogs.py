@@ -51,10 +51,10 @@ def test_a_report_names_the_first_entries_and_counts_the_rest():
     assert len(lines) == listing.LISTED_AT_MOST + 1 and lines[-1] == "... and 15 more"
 
 
-def undo_dialog(entries):
+def undo_dialog(entries, whole=True):
     import reshaper  # noqa: F401  (the toolkit's application object)
     import wx
-    dialog = listing.UndoDialog(None, "/data", entries)
+    dialog = listing.UndoDialog(None, "/data", entries, whole=whole)
     try:
         return dialog.GetChildren()[0].GetValue().split("\n"), dialog.FindWindowById(wx.ID_OK).IsEnabled()
     finally:
@@ -64,23 +64,27 @@ def undo_dialog(entries):
 # Each entry under the heading of its status, whatever else there is; OK
 # when something is to be restored, or every name is back (OK settles the
 # batch) - never for refusals alone.
-@pytest.mark.parametrize("statuses, lines, ok", [
-    (["rename"], ["Restore 1 name in /data:", "a0  \u2190  b0"], True),
+@pytest.mark.parametrize("statuses, lines, ok, whole", [
+    (["rename"], ["Restore 1 name in /data:", "a0  \u2190  b0"], True, True),
     (["rename", "back", "refused", "failed"],
      ["Restore 1 name in /data:", "a0  \u2190  b0", "", "Refused (1):", "a2  \u2190  b2: why 2", "",
-      "Out of reach for now (1):", "a3  \u2190  b3: why 3", "", "Back already (1):", "a1  \u2190  b1"], True),
+      "Out of reach for now (1):", "a3  \u2190  b3: why 3", "", "Back already (1):", "a1  \u2190  b1"], True,
+     True),
     (["back", "back"],
      ["Nothing is left to restore in /data: every name is back already.",
       "OK marks the batch undone, so that Undo goes on to the batch before it.", "", "Back already (2):", "a0  \u2190  b0",
-      "a1  \u2190  b1"], True),
+      "a1  \u2190  b1"], True, True),
+    # Some files of a batch, back already: OK would mark nothing, so there is none.
+    (["back"], ["Nothing is left to restore in /data: the names chosen are back already.", "",
+                "Back already (1):", "a0  \u2190  b0"], False, False),
     (["back", "refused"],
      ["Restore 0 names in /data:", "", "Refused (1):", "a1  \u2190  b1: why 1", "",
-      "Back already (1):", "a0  \u2190  b0"], False),
+      "Back already (1):", "a0  \u2190  b0"], False, True),
 ])
-def test_the_undo_dialog_lists_each_entry_under_its_status(statuses, lines, ok):
+def test_the_undo_dialog_lists_each_entry_under_its_status(statuses, lines, ok, whole):
     entries = [entry(f"b{n}", f"a{n}", status, f"why {n}" if status in ("refused", "failed") else "")
                for n, status in enumerate(statuses)]
-    assert undo_dialog(entries) == (lines, ok)
+    assert undo_dialog(entries, whole) == (lines, ok)
 
 
 @pytest.mark.parametrize("lines, box", [(14, "MessageDialog"), (15, "ListingMessageDialog")])

@@ -159,8 +159,9 @@ def test_a_pattern_typed_during_the_build_stays_for_the_next_refresh(folders):
         frame.choices.pattern_ctrl.SetValue("*7.txt")  # typed, no Enter
     refresh_with(frame, type_pattern)
     assert (frame.choices.pattern_ctrl.GetValue(), len(rows())) == ("*7.txt", 602)
+    assert not frame.choices.execute_button.IsEnabled()  # the rows are not those of the pattern shown
     frame.refresh()
-    assert len(rows()) == 60
+    assert len(rows()) == 60 and frame.choices.execute_button.IsEnabled()
     assert_clean(frame, errors)
 
 
