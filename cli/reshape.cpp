@@ -129,9 +129,11 @@ Options parse_options(int argc, char** argv) {
     Options o;
     std::vector<std::string> choosing;  // options that choose the renames, as given
     opterr = 0;
-    int c;
-    while ((c = getopt_long(argc, argv, ":s:t:p:rd0qh", longs, nullptr)) != -1) {
-        if (c == 's' || c == 't' || c == 'p' || c == 'r' || c == 'd') choosing.push_back(std::string("-") + char(c));
+    int c, long_index = -1;
+    while ((c = getopt_long(argc, argv, ":s:t:p:rd0qh", longs, &long_index)) != -1) {
+        if (c == 's' || c == 't' || c == 'p' || c == 'r' || c == 'd')
+            choosing.push_back(long_index >= 0 ? std::string("--") + longs[long_index].name : std::string("-") + char(c));
+        long_index = -1;
         switch (c) {
             case 's': o.source = optarg; break;
             case 't': o.target = optarg; break;
@@ -458,7 +460,9 @@ int run_undo(const Options& o) {
         std::cerr << "reshape: " << problem << "\n";
         return 1;
     }
-    if (o.folder.empty() && !is_folder(folder)) {
+    struct stat st;
+    const bool gone = stat(folder.c_str(), &st) == 0 ? !S_ISDIR(st.st_mode) : errno == ENOENT || errno == ENOTDIR;
+    if (o.folder.empty() && gone) {  // one out of reach is told as such by the undo
         std::cerr << "reshape: the folder " << folder << " of batch " << *o.batch << " is gone; if it moved, "
                   << "name where it is now: reshape --undo " << *o.batch << " FOLDER\n";
         return 1;

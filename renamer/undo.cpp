@@ -134,14 +134,31 @@ bool nothing_left(const std::string& root, const Journal& journal) {
                                                 [](const Entry& e) { return in_place(e.status); });
 }
 
-// For each request, its entry in the preview `shown` when that refused it.
+// Where an entry had its old name: its folder now, and the old name.
+std::string old_path(const std::string& path, const std::string& old_name) {
+    std::string dir, name;
+    return split_path(path, dir, name) ? joined(dir, old_name) : old_name;
+}
+
+// For each request, its entry in the preview `shown` when that refused it,
+// or a refusal when that found it back at its old name: OK was to leave it
+// alone, wherever it went since.
 std::vector<Entry> refused_when_shown(const std::vector<Request>& requests, const UndoResult& shown) {
     std::unordered_map<std::string_view, const Entry*> refused;
+    std::unordered_map<std::string, const Entry*> back;  // by the old path
     for (const Entry& e : shown.entries)
-        if (e.status == Status::refused) refused.emplace(e.path, &e);
+        if (e.status == Status::refused)
+            refused.emplace(e.path, &e);
+        else if (e.status == Status::back)
+            back.emplace(old_path(e.path, e.new_name), &e);
     std::vector<Entry> out(requests.size());
-    for (std::size_t i = 0; i < requests.size(); ++i)
-        if (const auto found = refused.find(requests[i].path); found != refused.end()) out[i] = *found->second;
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        const Request& r = requests[i];
+        if (const auto found = refused.find(r.path); found != refused.end())
+            out[i] = *found->second;
+        else if (const auto was = back.find(old_path(r.path, r.new_name)); was != back.end())
+            out[i] = {r.path, r.new_name, Status::refused, "it was back at its old name when the undo was shown"};
+    }
     return out;
 }
 
@@ -157,27 +174,28 @@ struct Target {
     UndoPlan plan;
 };
 
-// Batch `sequence` of a folder that is gone, taken back in `root`, where the
-// user says it went (moved or renamed): its entries are found there by
-// their identities, as anywhere, so a folder it never was in refuses them
-// all. A batch of a folder still in its place is that folder's: `problem`
-// names it.
+// The batch chosen by its number, to be taken back in `root`. One undone
+// whole is done with; one undone with entries kept as they were (refused:
+// changed, or out of sight, as on a disk not mounted then) may be tried
+// again for those, the rest being back.
+std::optional<Target> chosen_target(JournalStore::Stored& stored, const std::string& root,
+                                    const UndoChoice& choice, std::string& problem) {
+    if (stored.journal.undone && stored.journal.kept == 0) {
+        problem = "batch " + std::to_string(stored.journal.sequence) + " is undone already";
+        return std::nullopt;
+    }
+    UndoPlan plan = plan_undo(root, stored.journal, choice.only);
+    return Target{stored.name, std::move(stored.journal), std::move(plan)};
+}
+
+// The chosen batch among those of every folder, taken back in `root`:
+// where the user says its folder went (moved or renamed; another may have
+// taken the old name since). Its entries are found there by their
+// identities, as anywhere, so a folder it never was in refuses them all.
 std::optional<Target> moved_here(const JournalStore& store, const std::string& root, const UndoChoice& choice,
                                  std::string& problem) {
-    const std::uint64_t sequence = *choice.sequence;
-    for (JournalStore::Stored& stored : store.all_journals()) {
-        if (stored.journal.sequence != sequence) continue;
-        if (!real_path(stored.journal.base).empty()) {
-            problem = "batch " + std::to_string(sequence) + " is of " + stored.journal.base + ", not of " + root;
-            return std::nullopt;
-        }
-        if (stored.journal.undone) {
-            problem = "batch " + std::to_string(sequence) + " is undone already";
-            return std::nullopt;
-        }
-        UndoPlan plan = plan_undo(root, stored.journal, choice.only);
-        return Target{stored.name, std::move(stored.journal), std::move(plan)};
-    }
+    for (JournalStore::Stored& stored : store.all_journals())
+        if (stored.journal.sequence == *choice.sequence) return chosen_target(stored, root, choice, problem);
     return std::nullopt;
 }
 
@@ -197,12 +215,7 @@ std::optional<Target> find_target(const JournalStore& store, const std::string& 
     for (JournalStore::Stored& stored : journals) {
         if (choice.sequence) {
             if (stored.journal.sequence != *choice.sequence) continue;
-            if (stored.journal.undone) {
-                problem = "batch " + std::to_string(*choice.sequence) + " is undone already";
-                return std::nullopt;
-            }
-            UndoPlan plan = plan_undo(root, stored.journal, choice.only);
-            return Target{stored.name, std::move(stored.journal), std::move(plan)};
+            return chosen_target(stored, root, choice, problem);
         }
         if (!unreadable.empty() && stored.journal.sequence < unreadable.front().sequence)
             return cannot_go_past(unreadable.front());
@@ -272,18 +285,15 @@ UndoResult undo_chosen(const std::string& base, const std::string& journal_folde
         // at a temporary name must stay within reach of the next undo. Some
         // of the entries only: the rest are still to be taken back. A batch
         // chosen by its number stays open while anything was refused: the
-        // later batches that moved its entries may be undone first. And an
-        // undo that brought nothing back and refused something closes
-        // nothing: what it found changed may be only out of sight (a disk
-        // not mounted), and the batch must stay within reach until it is back.
+        // later batches that moved its entries may be undone first. A batch
+        // closed with entries kept can still be chosen by its number, for
+        // what was only out of sight (a disk not mounted, say).
         const bool chosen = choice.sequence.has_value();
         const auto open = [chosen](const Entry& e) {
             return e.status == Status::failed || (!in_place(e.status) && (chosen || is_parked(e.path)));
         };
-        const bool all_in_place = std::all_of(result.entries.begin(), result.entries.end(),
-                                              [](const Entry& e) { return in_place(e.status); });
         std::string mark;
-        if (std::none_of(result.entries.begin(), result.entries.end(), open) && (some_back || all_in_place) &&
+        if (std::none_of(result.entries.begin(), result.entries.end(), open) &&
             (!choice.only || nothing_left(root, target->journal))) {
             const auto kept = std::count_if(result.entries.begin(), result.entries.end(),
                                             [](const Entry& e) { return !in_place(e.status); });

@@ -416,10 +416,10 @@ def test_a_chosen_batch_whose_folder_is_gone_says_so(base, tmp_path):
     assert renamer.undo_preview(str(base)) is None  # the latest batch of no folder: nothing to undo
 
 
-def test_an_undo_that_finds_every_entry_gone_keeps_the_batch_for_when_they_are_back(base, tmp_path):
+def test_a_batch_closed_with_entries_kept_can_be_chosen_again_for_them(base, tmp_path):
     """A folder emptied for a while (a disk not mounted on it): everything
-    is refused, nothing is closed, and once the entries are back the same
-    undo brings them home."""
+    is refused and the batch is closed, so Undo goes on; once the entries
+    are back, the batch chosen by its number brings them home."""
     make(base, ["Lee - Notes.txt", "Smith - Report.txt"])
     before = snapshot(base)
     renamer.plan(str(base), [("Lee - Notes.txt", "Notes - Lee.txt"),
@@ -429,13 +429,16 @@ def test_an_undo_that_finds_every_entry_gone_keeps_the_batch_for_when_they_are_b
     base.mkdir()
     assert statuses(renamer.undo(str(base))) == [("Notes - Lee.txt", "refused"),
                                                  ("Report - Smith.txt", "refused")]
-    assert [(b["state"], b["done"]) for b in renamer.history(str(base))] == [("done", 2)]
-    assert renamer.can_undo(str(base))
+    assert [b["state"] for b in renamer.history(str(base))] == ["partly undone"]
+    assert not renamer.can_undo(str(base))
     base.rmdir()
     away.rename(base)
-    assert statuses(renamer.undo(str(base))) == [("Notes - Lee.txt", "done"),
-                                                 ("Report - Smith.txt", "done")]
-    assert snapshot(base) == before and not renamer.can_undo(str(base))
+    assert statuses(renamer.undo(str(base), batch=1)) == [("Notes - Lee.txt", "done"),
+                                                          ("Report - Smith.txt", "done")]
+    assert snapshot(base) == before
+    assert [b["state"] for b in renamer.history(str(base))] == ["undone"]
+    with pytest.raises(OSError, match="^batch 1 is undone already$"):
+        renamer.undo(str(base), batch=1)
 
 
 def test_an_undo_of_names_put_back_by_hand_renames_nothing_and_closes_the_batch(base):
@@ -453,3 +456,19 @@ def test_an_undo_of_names_put_back_by_hand_renames_nothing_and_closes_the_batch(
     assert renamer.history(str(base))[0]["state"] == "undone"
     assert statuses(renamer.undo(str(base))) == [("Plan - Doe.txt", "done")]  # the batch before
     assert snapshot(base) == before
+
+
+def test_ok_leaves_alone_an_entry_shown_back_that_moved_since(base):
+    make(base, ["Lee - Notes.txt", "Smith - Report.txt"])
+    renamer.plan(str(base), [("Lee - Notes.txt", "Notes - Lee.txt"),
+                             ("Smith - Report.txt", "Report - Smith.txt")]).apply()
+    os.rename(base / "Notes - Lee.txt", base / "Lee - Notes.txt")  # put back by hand
+    shown = renamer.undo_plan(str(base))
+    assert statuses(shown.entries) == [("Report - Smith.txt", "rename"), ("Notes - Lee.txt", "back")]
+    os.rename(base / "Lee - Notes.txt", base / "Notes - Lee.txt")  # again, while the dialog is up
+    before_ok = snapshot(base)
+    done = shown.apply()
+    assert {e["path"]: (e["status"], e["reason"]) for e in done} == {
+        "Notes - Lee.txt": ("refused", "it was back at its old name when the undo was shown"),
+        "Report - Smith.txt": ("done", "")}
+    assert snapshot(base) == moved(before_ok, {"Report - Smith.txt": "Smith - Report.txt"})

@@ -141,9 +141,9 @@ def test_swap_cycle_is_one_unit(folder):
     (["-t", "", "."], "You must specify bith the source and the target formats"),
     # An undo takes back the batch as it was: nothing to choose.
     (["--undo", "-p", "*.pdf", "."], "--undo does not go with -p"),
-    (["--undo", "--recursive", "1"], "--undo does not go with -r"),
+    (["--undo", "--recursive", "1"], "--undo does not go with --recursive"),
     (["--history", "-d", "."], "--history does not go with -d"),
-    (["--history", "--source", "a b"], "--history does not go with -s"),
+    (["--history", "--source", "a b"], "--history does not go with --source"),
 ])
 def test_bad_usage(args, message):
     code, out, err = reshape(*args)
@@ -395,6 +395,20 @@ def test_a_preview_tells_a_folder_the_user_cannot_change(open_to_all, mode, cann
 
 
 @AS_NOBODY
+def test_a_batch_folder_out_of_reach_is_told_so_not_called_gone(open_to_all):
+    files = os.path.join(open_to_all, "closed", "files")
+    make(files, ["Lee - Notes.txt"])
+    os.makedirs(os.path.join(open_to_all, "state"))
+    subprocess.run(["chown", "-R", "nobody:nogroup", open_to_all], check=True)
+    state = {"XDG_STATE_HOME": os.path.join(open_to_all, "state")}
+    assert as_nobody("--apply", files, env=state)[0] == 0
+    subprocess.run(["chown", "root:root", os.path.join(open_to_all, "closed")], check=True)
+    os.chmod(os.path.join(open_to_all, "closed"), 0o700)
+    assert as_nobody("--undo", "1", env=state) == (
+        1, "", f"reshape: the folder {files} cannot be reached: Permission denied\n")
+
+
+@AS_NOBODY
 def test_an_undo_kept_from_a_folder_for_now_can_be_made_later(open_to_all):
     files = os.path.join(open_to_all, "files")
     make(files, ["b - a.txt", "sub/y - x.txt"])
@@ -605,8 +619,16 @@ def test_a_batch_follows_its_folder_where_the_user_says_it_moved(folder, tmp_pat
     assert reshape("--undo", "1", elsewhere) == (1, "", "reshape: batch 1 is undone already\n")
 
 
-def test_a_batch_of_a_folder_still_in_place_is_not_taken_back_elsewhere(folder, tmp_path):
-    assert reshape("-r", "--apply", folder)[0] == 0
-    other = tmp_path / "other"
-    make(other, ["x.txt"])
-    assert reshape("--undo", "1", other) == (1, "", f"reshape: batch 1 is of {folder}, not of {other}\n")
+def test_a_batch_whose_folder_was_replaced_at_its_path_follows_it_where_it_went(folder, tmp_path):
+    before = snapshot(folder)
+    assert reshape("-p", "Lee*", "--apply", folder)[0] == 0
+    renamed = snapshot(folder)
+    elsewhere = tmp_path / "old files"
+    folder.rename(elsewhere)
+    make(folder, ["Lee - Notes.txt"])  # a new folder of the old name, with a file of the old name
+    newcomer = snapshot(folder)
+    code, out, err = reshape("--undo", "1")  # its own path: the entries there are others
+    assert (code, err) == (1, "reshape: 1 of 1 names not restored: 1 refused\n")
+    assert snapshot(folder) == newcomer and snapshot(elsewhere) == renamed
+    assert reshape("--undo", "1", elsewhere)[0] == 0  # still open: chosen, refused entries wait
+    assert snapshot(elsewhere) == before
