@@ -415,14 +415,15 @@ struct NotDone {
         }
     }
 
-    // "reshape: 3 of 10 renames not carried out: 2 refused, 1 failed";
-    // nothing when a stop is told instead.
-    void tell(const char* what, const char* not_done) const {
+    // "reshape: 3 of 10 renames not carried out: 2 refused, 1 failed", and
+    // what may be done about the refused; nothing when a stop is told instead.
+    void tell(const char* what, const char* not_done, const std::string& about_refused = "") const {
         if (stopped_by || refused + failed == 0) return;
         std::cout.flush();
         std::cerr << "reshape: " << refused + failed << " of " << of << " " << what << " " << not_done;
         if (refused) std::cerr << ": " << refused << " refused";
         if (failed) std::cerr << (refused ? ", " : ": ") << failed << " failed";
+        if (refused) std::cerr << about_refused;
         std::cerr << "\n";
     }
 };
@@ -483,7 +484,9 @@ int run_undo(const Options& o) {
     print(output);
     NotDone not_restored;
     not_restored.add(undone.entries);
-    not_restored.tell("names", "not restored");
+    // Closed as partly undone, or left open when chosen: within reach by its number.
+    not_restored.tell("names", "not restored",
+                      "; reshape --undo " + std::to_string(undone.sequence) + " tries them again");
     const bool journaled = told_of_journal(undone.journal_problem,
                                            "the names listed as done are back, but the batch may be offered "
                                            "for undo again");
