@@ -340,7 +340,9 @@ class Basewindow(wx.Frame):
         """From the event loop: for what is found before the window shows."""
         wx.CallAfter(lambda: self and self._tell(text, icon))
 
-    def _report(self, verb, results):
+    def _report(self, verb, results, about_refused=""):
+        """The counts in the status bar; what was refused or failed, and why,
+        in a message, with `about_refused` (what may be done about it)."""
         done, refused, failed, back = (sum(r["status"] == status for r in results)
                                        for status in ("done", "refused", "failed", "back"))
         summary = f"{verb} {done} of {len(results)}"
@@ -351,6 +353,8 @@ class Basewindow(wx.Frame):
             lines = [summary, ""]
             if refused:
                 lines += ["Refused:"] + describe(results, "refused") + [""]
+                if about_refused:
+                    lines += [about_refused, ""]
             if failed:
                 lines += ["Failed:"] + describe(results, "failed")
             self._tell("\n".join(lines).rstrip(), wx.ICON_WARNING)
@@ -424,7 +428,8 @@ class Basewindow(wx.Frame):
             self.show_progress("Nothing to undo in " + location)
             return
         self.refresh()
-        self._report("Restored", results)
+        self._report("Restored", results, "History keeps the batch, to undo it again for these "
+                                          "once they can come back.")
         for problem in journal_problems:
             self._tell(f"The names reported restored are back, but {problem}, so Undo may offer "
                        f"the batch again.", wx.ICON_WARNING)

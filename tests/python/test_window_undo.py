@@ -274,3 +274,18 @@ def test_a_batch_wholly_put_back_by_hand_is_settled_on_ok_and_undo_goes_on(put_b
     assert [(e["path"], e["status"]) for e in ConfirmingUndo.listed()[-1][1]] == [
         ("Song - Ann.mp3", "rename")]
     assert snapshot(folder) == before
+
+
+def test_a_refused_restore_is_told_with_the_way_to_try_it_again(renamed):
+    frame, folder, before = renamed
+    make(folder, ["Lee - Notes.txt"])  # a new file takes the old name
+    frame.undo()
+    report = FakeMessageDialog.shown()[-1]["message"]
+    assert report.split("\n") == [
+        "Restored 0 of 1; 1 refused, 0 failed", "", "Refused:",
+        "Notes - Lee.txt  \u2192  Lee - Notes.txt: the old name Lee - Notes.txt is taken", "",
+        "History keeps the batch, to undo it again for these once they can come back."]
+    assert renamer.history(str(folder))[0]["state"] == "partly undone"
+    os.unlink(folder / "Lee - Notes.txt")
+    frame.take_back(str(folder), 1)
+    assert snapshot(folder) == before
