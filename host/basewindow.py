@@ -408,6 +408,14 @@ class Basewindow(wx.Frame):
         """Lists what undoing the batch (the latest when None) would restore
         and refuse, and restores on confirmation."""
         chosen = {} if batch is None else {"batch": batch, "only": only}
+        title = "Undo last rename" if batch is None else f"Undo batch {batch}"
+        here = self._location()
+        if batch is not None and not os.path.isdir(location) and os.path.isdir(here):
+            # Its folder is gone: moved or renamed, perhaps to the one on show.
+            # Its entries are found there by what they are; in a folder they
+            # never were in, all of them are refused, and OK does nothing.
+            title = f"Undo batch {batch} in {here} (its folder {location} is gone)"
+            location = here
         plan = self._undo_or_tell(lambda: renamer.undo_plan(location, **chosen))
         if plan is False:
             return
@@ -415,7 +423,6 @@ class Basewindow(wx.Frame):
             self.show_progress("Nothing to undo in " + location)
             self._offer_undo()
             return
-        title = "Undo last rename" if batch is None else f"Undo batch {batch}"
         if not confirmed(UndoDialog(parent or self, location, plan.entries, title=title,
                                     whole=only is None)):
             return

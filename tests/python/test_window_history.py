@@ -175,6 +175,23 @@ def test_a_batch_of_another_folder_is_undone_in_its_folder(dialog, batches):
     assert snapshot(library) == on_show
 
 
+def test_a_batch_whose_folder_is_gone_is_undone_in_the_folder_on_show(batches, tmp_path):
+    frame, library, other, original = batches
+    moved_to = tmp_path / "library, moved"
+    library.rename(moved_to)
+    renamed, other_before = snapshot(moved_to), snapshot(other)
+    for on_show in (other, moved_to):  # a folder the batch never was in, then where it went
+        frame.cfg.location = str(on_show)
+        frame.refresh()
+        frame.take_back(str(library), 3)  # as History's Undo batch does, with the batch's own folder
+    assert undo_listed() == [
+        (str(other), [("Notes.txt", "Notes - Lee.txt", "refused", "Notes.txt has changed since the batch")]),
+        (str(moved_to), [("Notes.txt", "Notes - Lee.txt", "rename", "")])]
+    assert snapshot(other) == other_before and snapshot(moved_to) != renamed
+    frame.take_back(str(library), 1)
+    assert snapshot(moved_to) == original
+
+
 def test_names_that_are_not_utf8_are_shown_readably(window, tmp_path):
     import os
     folder = tmp_path / "library"
