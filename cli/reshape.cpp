@@ -472,7 +472,7 @@ int run_undo(const Options& o) {
     const renamer::UndoResult undone = renamer::undo_chosen(folder, renamer::default_journal_folder(), choice, &hooks);
     if (!undone.problem.empty()) {
         std::cerr << "reshape: " << undone.problem << "\n";
-        return 1;
+        return stopped_by ? 128 + stopped_by : 1;
     }
     if (!undone.found) {
         std::cerr << "reshape: nothing to undo in " << folder << "\n";

@@ -85,7 +85,7 @@ std::vector<Entry> Batch::apply(const Hooks& hooks) {
     if (!refusal_.empty()) return preview();
     std::string reason;
     std::optional<JournalStore> store = JournalStore::open(journal_folder_, reason);
-    if (!store || !store->lock(reason)) {
+    if (!store || !store->lock(reason, std::chrono::seconds(10), hooks.stop_requested)) {
         std::vector<Entry> result = preview();
         set_all(result, Status::rename, Status::failed, reason);
         return result;

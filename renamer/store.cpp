@@ -124,7 +124,7 @@ std::optional<JournalStore> JournalStore::open(const std::string& path, std::str
     return JournalStore(path, std::move(folder));
 }
 
-bool JournalStore::lock(std::string& reason, std::chrono::milliseconds patience) {
+bool JournalStore::lock(std::string& reason, std::chrono::milliseconds patience, const std::function<bool()>& stop) {
     using namespace std::chrono_literals;
     const auto give_up = std::chrono::steady_clock::now() + patience;
     while (flock(folder_.fd(), LOCK_EX | LOCK_NB) != 0) {
@@ -132,8 +132,10 @@ bool JournalStore::lock(std::string& reason, std::chrono::milliseconds patience)
             reason = "the journal folder " + path_ + " cannot be locked: " + std::strerror(errno);
             return false;
         }
-        if (std::chrono::steady_clock::now() > give_up) {
-            reason = "another rename is still under way (the journal folder " + path_ + " is locked)";
+        const bool stopped = stop && stop();
+        if (stopped || std::chrono::steady_clock::now() > give_up) {
+            reason = std::string(stopped ? "stopped while " : "") + "another rename is still under way (the journal folder " +
+                     path_ + " is locked)";
             return false;
         }
         std::this_thread::sleep_for(20ms);

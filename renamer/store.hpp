@@ -34,7 +34,9 @@ public:
 
     // Takes the lock for the life of the store, waiting up to `patience`
     // for another process to finish. False, with `reason` set, when it cannot.
-    bool lock(std::string& reason, std::chrono::milliseconds patience = std::chrono::seconds(10));
+    // Waits up to `patience` for another process's lock, or until `stop` says so.
+    bool lock(std::string& reason, std::chrono::milliseconds patience = std::chrono::seconds(10),
+              const std::function<bool()>& stop = nullptr);
 
     // Writes a new journal for `journal.base` (giving it the next sequence
     // number) and makes it durable; returns its file name, or "" with

@@ -254,7 +254,7 @@ UndoResult undo_chosen(const std::string& base, const std::string& journal_folde
         return result;
     }
     std::optional<JournalStore> store = JournalStore::open(journal_folder, result.problem);
-    if (!store || (hooks && !store->lock(result.problem))) return result;
+    if (!store || (hooks && !store->lock(result.problem, std::chrono::seconds(10), hooks->stop_requested))) return result;
     result.problem.clear();
     std::optional<Target> target = find_target(*store, root, choice, hooks != nullptr, result.problem);
     if (!target) return result;

@@ -634,3 +634,41 @@ def test_a_batch_whose_folder_was_replaced_at_its_path_follows_it_where_it_went(
     assert snapshot(folder) == newcomer and snapshot(elsewhere) == renamed
     assert reshape("--undo", "1", elsewhere)[0] == 0  # still open: chosen, refused entries wait
     assert snapshot(elsewhere) == before
+
+
+def waiting_for_the_lock(process):
+    """Whether `process` sleeps between its tries of the journal folder's lock."""
+    try:
+        with open(f"/proc/{process.pid}/syscall") as call:
+            return call.read().split()[0] in ("35", "230")  # nanosleep, clock_nanosleep
+    except (OSError, IndexError):
+        return False
+
+
+@pytest.mark.parametrize("action, told", [
+    (["--apply", "-p", "Smith*"], "reshape: stopped by SIGINT; the renames listed as done were carried out "
+                                  "(reshape --undo takes them back)\n"),
+    (["--undo"], "reshape: stopped while another rename is still under way (the journal folder {} is "
+                 "locked)\n"),
+])
+def test_an_interrupt_while_another_run_holds_the_journal_stops_at_once(folder, tmp_path, action, told):
+    import fcntl
+    import time
+    assert reshape("--apply", "-p", "Lee*", folder)[0] == 0
+    before = snapshot(folder)
+    journals = tmp_path / "state" / "reshape"
+    holder = os.open(journals, os.O_RDONLY)
+    fcntl.flock(holder, fcntl.LOCK_EX)  # another run, for as long as this test
+    try:
+        process = subprocess.Popen([RESHAPE, *action, str(folder)], stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE, text=True)
+        for _ in range(500):  # until it waits for the lock (it gives up after 10 s)
+            if waiting_for_the_lock(process):
+                break
+            time.sleep(0.01)
+        process.send_signal(signal.SIGINT)
+        out, err = process.communicate()
+    finally:
+        os.close(holder)
+    assert (process.returncode, err) == (130, told.format(journals))
+    assert snapshot(folder) == before
