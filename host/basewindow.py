@@ -297,7 +297,9 @@ class Basewindow(wx.Frame):
         self.menu_items["Undo last rename"].Enable(renamer.can_undo(self._location()))
 
     def _align_rows(self, tree):
-        """Gives each grid row the same height in both panes, so they stay level."""
+        """Gives each grid row the same height in both panes, so they stay
+        level. The height goes to each row's marker, not to its sizer: a row
+        hidden under a collapsed folder then takes no room at all."""
         for item in self.sizer1.GetChildren():
             row = item.GetPos()[0]
             other = self.sizer2.FindItemAtPosition((row, 1))
@@ -305,8 +307,9 @@ class Basewindow(wx.Frame):
                 continue
             height = max(item.GetSizer().CalcMin().height, other.GetSizer().CalcMin().height,
                          tree.row_height)
-            item.GetSizer().SetMinSize(wx.Size(-1, height))
-            other.GetSizer().SetMinSize(wx.Size(-1, height))
+            for sizer in (item.GetSizer(), other.GetSizer()):
+                marker = sizer.GetItem(0).GetWindow()
+                marker.SetMinSize(wx.Size(marker.GetMinSize().width, height))
         self.left.Layout()
         self.right.Layout()
         self.scroller.Layout()

@@ -76,3 +76,33 @@ def test_the_menu_key_on_a_folder_row_opens_its_collapse_menu(window, tmp_path):
     assert context_menu_key(leaf.checkbox)  # no menu: its own, if any, goes on
     assert context_menu_key(folder.checkbox, wx.Point(5, 5))  # a right click: the row opened it already
     assert len(popups) == 2
+
+
+def test_rows_stay_level_and_a_collapsed_folder_leaves_no_gap(window, tmp_path):
+    import fileitem
+    from disktree import make
+    make(tmp_path / "library", ["Doe - Plans/Smith - Report.txt", "Doe - Plans/Ann - Song.txt",
+                                "Lee - Notes.txt"])
+    frame = window()
+    frame.cfg.location = str(tmp_path / "library")
+    frame.choices.recursive_box.SetValue(True)
+    frame.choices.folders_box.SetValue(False)
+    frame.Show()
+    frame.refresh()
+    wx.SafeYield()
+    rows = {row.name: row for row in fileitem.nodes.values()}
+
+    def tops():
+        """Each shown row's top in the left pane and in the right one."""
+        return {name: (row.exp1.GetPosition()[1], row.exp2.GetPosition()[1])
+                for name, row in rows.items() if row.exp1.IsShown()}
+    spread = tops()
+    assert all(left == right for left, right in spread.values())
+    folder, after = spread["Doe - Plans"][0], spread["Lee - Notes.txt"][0]
+    fileitem.ContextMenu(frame.left, rows["Doe - Plans"], frame.sizer1, frame.sizer2).on_collapse(None)
+    wx.SafeYield()
+    closed = tops()
+    assert set(closed) == {"Doe - Plans", "Lee - Notes.txt"}
+    assert all(left == right for left, right in closed.values())
+    step = (after - folder) // 3  # three rows before Lee's: the folder and its two files
+    assert closed["Lee - Notes.txt"][0] == folder + step
