@@ -1,5 +1,6 @@
 #include "engine.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -113,7 +114,8 @@ std::vector<Entry> Batch::apply(const Hooks& hooks) {
         if (!executor.log_failed()) return "";
         return "not carried out: " + store->journal_called(name) + " cannot be written to";
     });
-    if (!(log.append("complete") && log.sync()))
+    const bool stopped = std::any_of(result.begin(), result.end(), [](const Entry& e) { return e.reason == INTERRUPTED; });
+    if (!((!stopped || log.append(STOPPED)) && log.append("complete") && log.sync()))
         journal_problem_ = store->journal_called(name) + " could not be written to its end (" + log.failure() + ")";
     return result;
 }

@@ -24,7 +24,7 @@ BatchRecord record_of(Journal&& journal) {
     else if (journal.partly_undone)
         r.state = "partly undone";
     else
-        r.state = journal.complete ? "done" : "cut short";
+        r.state = !journal.complete ? "cut short" : journal.stopped ? "stopped" : "done";
     r.entries = std::move(journal.entries);
     return r;
 }

@@ -18,7 +18,7 @@ struct BatchRecord {
     std::string base;
     std::size_t renames = 0;  // planned
     std::size_t done = 0;     // carried out, as far as the log tells
-    std::string state;        // "done", "cut short", "undone" or "partly undone"
+    std::string state;        // "done", "stopped", "cut short", "undone" or "partly undone"
     std::vector<JournalEntry> entries;  // old path -> new name
 };
 

@@ -137,6 +137,7 @@ std::string format_plan(const Journal& journal) {
 std::string undone_line(std::size_t kept) { return "undone\t" + std::to_string(kept); }
 
 const char* const PARTLY_UNDONE = "partly-undone";
+const char* const STOPPED = "stopped";
 
 namespace {
 
@@ -226,6 +227,8 @@ std::optional<Journal> parse(const std::string& text, bool marks_only) {
                 planned = true;
             } else if (f[0] == "complete") {
                 journal.complete = true;
+            } else if (f[0] == STOPPED) {
+                journal.stopped = true;
             } else if (f[0] == PARTLY_UNDONE) {
                 journal.partly_undone = true;
             } else if (f[0] == "undone") {

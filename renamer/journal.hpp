@@ -39,6 +39,7 @@ struct Journal {
     std::vector<Step> steps;
     std::set<std::size_t> logged_done;  // steps the log says were done and not rolled back
     bool complete = false;              // the batch ran to its end; the log is whole
+    bool stopped = false;               // asked to stop, it left units out (still complete)
     bool undone = false;
     std::size_t kept = 0;               // entries an undo had to leave as they were
     bool partly_undone = false;         // some entries were taken back, others not yet
@@ -56,6 +57,7 @@ std::string format_plan(const Journal& journal);
 // The line that marks a journal undone; `kept` entries had to stay.
 std::string undone_line(std::size_t kept);
 extern const char* const PARTLY_UNDONE;  // the line after some entries were taken back
+extern const char* const STOPPED;        // the line before "complete" of a batch asked to stop
 
 // The journal in `text`, or nothing when it is not one, was cut short before
 // its plan was whole, or names a step that would leave its batch's folder

@@ -272,6 +272,9 @@ def test_sigterm_finishes_the_unit_under_way_and_says_so(folder, step):
     assert {r["reason"] for r in results if r["status"] != "done"} == {
         "not carried out: the batch was interrupted"}
     assert snapshot(folder) == moved(before, done)
+    code, out, _ = reshape("--history", "--json", folder)
+    assert [(b["state"], b["done"], b["renames"]) for b in map(json.loads, out.splitlines())] == [
+        ("stopped", len(done), len(results))]
     assert reshape("--undo", folder)[0] == 0
     assert snapshot(folder) == before
 
