@@ -94,8 +94,8 @@ struct UndoResult {
 // changed since, or whose old name is taken, are refused and left as they
 // are; entries found at their old names already are "back". A batch is
 // settled once undone, so the next undo reaches the one before it even when
-// some entries had to be refused; but not by an undo that brought nothing
-// back and refused something.
+// some entries had to be refused; chosen by its number, it can be undone
+// again for those.
 UndoResult undo_latest(const std::string& base, const std::string& journal_folder, const Hooks& hooks = {});
 
 // What undo_latest would do now, without doing it: entries "rename" or

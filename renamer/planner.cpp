@@ -175,15 +175,13 @@ private:
     // entry. A batch finds that out at its renames, as failures: an undo
     // keeps what failed within reach.
     bool may_change(const Folder& folder, const std::string& dir, std::string& reason) const {
+        const auto allows = [&](int mode, const char* cannot) {
+            if (faccessat(folder.fd(), ".", mode, AT_EACCESS) == 0) return true;
+            reason = "the folder " + (dir.empty() ? in_.base : dir) + cannot + std::strerror(errno);
+            return false;
+        };
         const bool preview = in_.depth == Depth::verdicts && !in_.restoring;
-        for (const auto& [mode, cannot] : {std::pair{X_OK, " cannot be searched: "}, {W_OK, " cannot be changed: "}}) {
-            if (mode == W_OK && !preview) break;
-            if (faccessat(folder.fd(), ".", mode, AT_EACCESS) != 0) {
-                reason = "the folder " + (dir.empty() ? in_.base : dir) + cannot + std::strerror(errno);
-                return false;
-            }
-        }
-        return true;
+        return allows(X_OK, " cannot be searched: ") && (!preview || allows(W_OK, " cannot be changed: "));
     }
 
     // The new name is one the entry may take; else the request is refused.

@@ -93,8 +93,8 @@ void register_undo(py::module_& m) {
             return shown.found ? py::object(entries_of(shown.entries)) : py::none();
         },
         py::arg("base"), py::arg("batch") = py::none(), py::arg("only") = py::none(),
-        "What undo would do now, without doing it: entries with status 'rename' or 'refused' (and 'done'\n"
-        "for those already back at their old names); None when there is nothing to undo.");
+        "What undo would do now, without doing it: entries with status 'rename' or 'refused' (and 'back'\n"
+        "for those at their old names already); None when there is nothing to undo.");
     py::class_<UndoPlan>(m, "UndoPlan", "An undo shown first, then carried out as it was shown")
         .def_property_readonly("batch", &UndoPlan::batch, "The sequence number of the batch shown")
         .def_property_readonly("entries", &UndoPlan::entries, "What undo_preview gives")

@@ -33,8 +33,8 @@ public:
     const Folder& folder() const { return folder_; }
 
     // Takes the lock for the life of the store, waiting up to `patience`
-    // for another process to finish. False, with `reason` set, when it cannot.
-    // Waits up to `patience` for another process's lock, or until `stop` says so.
+    // for another process to finish, or until `stop` says to give up. False,
+    // with `reason` set, when it cannot.
     bool lock(std::string& reason, std::chrono::milliseconds patience = std::chrono::seconds(10),
               const std::function<bool()>& stop = nullptr);
 
